@@ -1,5 +1,5 @@
 // Sub-commands of the tabellomatics tool: each command file registers itself
-// with a static TKSToolCommand object, so adding a command touches no other file.
+// with a static ToolCommandRegistration object, so adding a command touches no other file.
 #pragma once
 
 #include <string_view>

@@ -1,0 +1,53 @@
+// TKSCustomPage: the base of template and prepared pages as report objects see it: a
+// named list of owned views in z-order, the report, and the layout the views align to.
+#pragma once
+
+#include "objects/persistent.h"
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+class TKSView;
+class TKSReportContext;
+class TKSSubReportView;
+
+class TKSCustomPage : public TKSPersistent {
+public:
+    TK_CLASS_INFO
+    TKSCustomPage();
+    ~TKSCustomPage() override;
+    TKSCustomPage(const TKSCustomPage&) = delete;
+    TKSCustomPage& operator=(const TKSCustomPage&) = delete;
+
+    TKSReportContext* ParentReport = nullptr;
+    bool Visible = true;
+
+    // Margins, thousandths of a millimetre; paper in tenths of a millimetre.
+    int MarginLeft = 0, MarginTop = 0, MarginRight = 0, MarginBottom = 0;
+    int PageWidth = 2100, PageHeight = 2970;
+
+    // Sub-report state set by a sub-report object's Prepare.
+    bool IsSubReportPage = false;
+    TKSCustomPage* ParentPage = nullptr;
+    TKSSubReportView* SubReport = nullptr;
+    std::vector<TKSCustomPage*> ParentChain;  // nearest first, outermost last
+    int SubPageNumber = 0;  // 1-based index of a fixed sub-report page
+    int XOffset = 0, YOffset = 0;
+    int OriginX = 0, OriginY = 0;
+    int PaperWidthPixels = 0, PaperHeightPixels = 0;
+
+    // Paper width less the side margins, in screen pixels.
+    virtual int PrintableWidthPixels() const;
+
+    const std::vector<TKSView*>& Objects() const { return objects_; }
+    // Takes ownership, appending at the top of the z-order.
+    void AddObject(std::unique_ptr<TKSView> view);
+    // Gives up ownership (null when the view is not on this page).
+    std::unique_ptr<TKSView> RemoveObject(TKSView* view);
+    void ClearObjects();
+    TKSView* FindObject(std::string_view name) const;
+
+private:
+    std::vector<TKSView*> objects_;  // owned
+};

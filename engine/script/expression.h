@@ -1,0 +1,142 @@
+// TKSInterpreterExpression: evaluates script expressions directly from the
+// token stream, resolves names through frames, registries and hooks.
+#pragma once
+
+#include "script/adapter.h"
+#include "script/args.h"
+#include "script/error.h"
+#include "script/lexer.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// An object raised by the script statement `raise`.
+class TKSScriptException : public std::exception {
+public:
+    explicit TKSScriptException(Variant object) : object(std::move(object)) {}
+    const char* what() const noexcept override { return "Script exception"; }
+    Variant object;
+};
+
+class TKSInterpreterExpression {
+public:
+    TKSInterpreterExpression();
+    virtual ~TKSInterpreterExpression();
+    TKSInterpreterExpression(const TKSInterpreterExpression&) = delete;
+    TKSInterpreterExpression& operator=(const TKSInterpreterExpression&) = delete;
+
+    void setSource(std::string text);
+    const std::string& source() const { return source_; }
+
+    // Evaluates the source as one expression; the value is also kept as result().
+    virtual Variant Run();
+    virtual void reset();
+
+    // Calls a script routine by name (units, Part of the unit interpreter).
+    virtual Variant callRoutine(const std::string& name, const std::vector<Variant>& values);
+    virtual Variant callRoutine(platform::Object* instance, const std::string& unitName, const std::string& name,
+                                TKSInterpreterArgs* args, const std::vector<Variant>& values);
+
+    virtual bool GetValue(int symbol, const std::string& identifier, Variant& value, TKSInterpreterArgs& args);
+    virtual bool SetValue(int symbol, const std::string& identifier, const Variant& value, TKSInterpreterArgs& args);
+    virtual bool GetElement(const Variant& container, Variant& value, TKSInterpreterArgs& args);
+    virtual bool SetElement(Variant& container, const Variant& value, TKSInterpreterArgs& args);
+    // Routines in shared libraries; the base refuses them.
+    virtual Variant callExternalRoutine(const TKSInterpreterFunDesc& routine, TKSInterpreterArgs& args);
+
+    // Last resorts of name lookup and assignment.
+    TKSGetValueHook OnGetValue;
+    TKSSetValueHook OnSetValue;
+
+    TKSInterpreterAdapter& adapter() { return *adapter_; }
+    TKSInterpreterAdapter& globalAdapter() { return *global_; }
+    void setGlobalAdapter(TKSInterpreterAdapter* registry) { global_ = registry ? registry : &TKSInterpreterAdapter::global(); }
+
+    const Variant& result() const { return result_; }
+    // The last error; code 0 when none. Host exceptions are recorded here as code 6.
+    const EKSInterpreterError& lastError() const { return lastError_; }
+
+    static constexpr int kMaxOperands = 200;
+
+protected:
+    struct AssignTarget {
+        int symbol = -1;
+        std::string name;
+        int nameToken = 0;
+        TKSInterpreterArgs args;
+    };
+
+    // --- Token stream ---
+    void useStream(std::shared_ptr<const TKSTokenStream> stream);
+    void gotoToken(int index);
+    void nextToken()
+    {
+        if (cur_ + 1 < tokenCount_)
+            ++cur_;
+        tok_ = &toks_[cur_];
+        cc_ = tok_->code;
+        if (tok_->errorCode)
+            raiseTokenError();
+    }
+    int peekCode() const { return cur_ + 1 < tokenCount_ ? toks_[cur_ + 1].code : tok::EndOfText; }
+    int position() const { return tok_->end; }
+    int tokenStart() const { return tok_->start; }
+    [[noreturn]] void raiseTokenError() const;
+    [[noreturn]] void expected(std::string_view what) const;
+    [[noreturn]] void fail(int code, int position = -1, std::string name1 = {}, std::string name2 = {}) const;
+    std::string foundText() const;
+
+    // --- Evaluation ---
+    Variant expression(int callerPriority = 0);
+    Variant operand();
+    // Resolves the identifier at the current token (and its member chain). At
+    // statement level an identifier followed by ':' is an assignment target:
+    // then `target` is filled and nothing is evaluated.
+    Variant identifierValue(const Variant& object, bool statementLevel, AssignTarget* target, bool* isTarget);
+    void readArguments(TKSInterpreterArgs& args, int closer);
+    Variant setConstructor();
+    Variant combine(int op, const Variant& left, const Variant& right);
+    void writeBackVarArguments(const TKSInterpreterArgs& args);
+    Variant evaluateTyped(int typeCode, int errorCode, int errorPosition = -1);
+
+    // Argument blocks of nested calls, reused between calls.
+    class ArgsLease {
+    public:
+        explicit ArgsLease(TKSInterpreterExpression& owner);
+        ~ArgsLease() { --owner_.argsDepth_; }
+        TKSInterpreterArgs& operator*() { return *args_; }
+        TKSInterpreterArgs* operator->() { return args_; }
+
+    private:
+        TKSInterpreterExpression& owner_;
+        TKSInterpreterArgs* args_;
+    };
+
+    // --- Errors ---
+    void applyPosition(EKSInterpreterError& error);
+    void recordHostError(const std::exception& error);
+    void checkNativeStack() const;
+
+    std::string source_;
+    std::string currentUnit_;
+    std::shared_ptr<const TKSTokenStream> stream_;
+    const TKSToken* toks_ = nullptr;
+    const TKSToken* tok_ = nullptr;
+    int tokenCount_ = 0;
+    int cur_ = 0;
+    int cc_ = tok::EndOfText;
+
+    bool assignmentAllowed_ = true;
+    int pendingOperands_ = 0;
+    std::vector<std::unique_ptr<TKSInterpreterArgs>> argsPool_;
+    int argsDepth_ = 0;
+    TKSInterpreterArgs ownArgs_;
+    Variant result_;
+    EKSInterpreterError lastError_{0};
+    const void* recordedHostError_ = nullptr;
+    std::unique_ptr<TKSInterpreterAdapter> adapter_;
+    TKSInterpreterAdapter* global_;
+    const char* nativeStackLimit_ = nullptr;
+};

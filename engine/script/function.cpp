@@ -1,0 +1,1028 @@
+// Statements, loops, exceptions, declarations and routine frames. Statements run
+// while they are parsed; branches not taken are skipped token by token.
+#include "script/function.h"
+
+#include "platform/gbk.h"
+#include "script/array.h"
+#include "script/datatype.h"
+#include "script/symbols.h"
+
+namespace {
+
+bool endsStatement(int code)
+{
+    return code == tok::Semicolon || code == tok::End || code == tok::Else || code == tok::Until ||
+           code == tok::Finally || code == tok::Except;
+}
+
+bool opensBlock(int code) { return code == tok::Begin || code == tok::Try || code == tok::Case; }
+
+// Class names of exceptions that are not script objects, most derived first.
+std::vector<std::string_view> nativeExceptionClasses(const std::exception_ptr& error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const EKSInterpreterError&) {
+        return {"EKSInterpreterError", "Exception", "TObject"};
+    } catch (const platform::VariantError&) {
+        return {"EVariantError", "Exception", "TObject"};
+    } catch (const std::out_of_range&) {
+        return {"ERangeError", "EIntError", "Exception", "TObject"};
+    } catch (...) {
+        return {"Exception", "TObject"};
+    }
+}
+
+bool exceptionMatches(const std::exception_ptr& error, const platform::ClassInfo& cls, Variant& object)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const TKSScriptException& e) {
+        object = e.object;
+        platform::Object* o = objectOf(e.object);
+        return o && o->classInfo().inheritsFrom(cls);
+    } catch (...) {
+    }
+    object = Variant::null();
+    for (std::string_view name : nativeExceptionClasses(error))
+        if (platform::sameName(name, cls.name()))
+            return true;
+    return false;
+}
+
+} // namespace
+
+TKSInterpreterFunction::TKSInterpreterFunction() = default;
+
+TKSInterpreterFunction::~TKSInterpreterFunction()
+{
+    for (auto& event : events_)
+        event->owner = nullptr;  // bound host properties outlive us: their events go quiet
+}
+
+void TKSInterpreterFunction::reset()
+{
+    TKSInterpreterExpression::reset();
+    breakFlag_ = continueFlag_ = exitFlag_ = false;
+    frameDepth_ = 0;
+    states_.clear();
+    currentUnit_.clear();
+    currentInstance_ = nullptr;
+    callerArgs_ = nullptr;
+    inHandler_ = false;
+}
+
+Variant TKSInterpreterFunction::Run()
+{
+    reset();
+    try {
+        runBody(nullptr, &ownArgs_);
+    } catch (EKSInterpreterError& e) {
+        applyPosition(e);
+        lastError_ = e;
+        throw;
+    } catch (std::exception& e) {
+        recordHostError(e);
+        throw;
+    }
+    return result_;
+}
+
+// --- Frames and routines ------------------------------------------------------
+
+void TKSInterpreterFunction::pushState()
+{
+    if (states_.size() >= std::size_t(kMaxStates))
+        fail(kserr::Internal, -1, "stack overflow");
+    states_.push_back({stream_, cur_, assignmentAllowed_});
+}
+
+void TKSInterpreterFunction::popState()
+{
+    SavedState& saved = states_.back();
+    if (saved.stream != stream_)
+        useStream(std::move(saved.stream));
+    gotoToken(saved.token);
+    assignmentAllowed_ = saved.assignmentAllowed;
+    states_.pop_back();
+}
+
+TKSInterpreterFunction::Frame& TKSInterpreterFunction::openFrame(const TKSInterpreterFunDesc* routine)
+{
+    if (std::size_t(frameDepth_) == frames_.size())
+        frames_.push_back(std::make_unique<Frame>());
+    Frame& f = *frames_[std::size_t(frameDepth_++)];
+    f.vars.clear();
+    f.routine = routine;
+    return f;
+}
+
+void TKSInterpreterFunction::switchToUnit(const std::string& unitName)
+{
+    currentUnit_ = unitName;
+    if (const TKSInterpreterSrcUnit* unit = adapter().sourceUnit(unitName))
+        useStream(unit->stream());
+}
+
+Variant TKSInterpreterFunction::executeRoutine(const TKSInterpreterFunDesc& routine, TKSInterpreterArgs* callerArgs)
+{
+    pushState();
+    assignmentAllowed_ = true;
+    const std::string savedUnit = currentUnit_;
+    const bool switched = !routine.unitName.empty() && !platform::sameName(routine.unitName, currentUnit_);
+    try {
+        if (switched)
+            switchToUnit(routine.unitName);
+        gotoToken(routine.startToken);
+        runBody(&routine, callerArgs);
+    } catch (EKSInterpreterError& e) {
+        applyPosition(e);
+        currentUnit_ = savedUnit;
+        popState();
+        throw;
+    } catch (std::exception& e) {
+        recordHostError(e);
+        currentUnit_ = savedUnit;
+        popState();
+        throw;
+    }
+    currentUnit_ = savedUnit;
+    popState();
+    return result_;
+}
+
+void TKSInterpreterFunction::runBody(const TKSInterpreterFunDesc* routine, TKSInterpreterArgs* callerArgs)
+{
+    struct FrameGuard {
+        TKSInterpreterFunction& self;
+        TKSInterpreterArgs* savedCaller;
+        ~FrameGuard()
+        {
+            self.closeFrame();
+            self.callerArgs_ = savedCaller;
+        }
+    };
+    Frame& f = openFrame(routine);
+    FrameGuard guard{*this, callerArgs_};
+    callerArgs_ = callerArgs;
+    if (routine) {
+        for (int i = 0; i < routine->paramCount; ++i) {
+            TKSInterpreterVar var;
+            var.symbol = routine->paramSymbols[std::size_t(i)];
+            var.name = routine->paramNames[std::size_t(i)];
+            var.typeCode = routine->paramTypes[std::size_t(i)];
+            const Variant& arg = callerArgs && i < callerArgs->count ? callerArgs->values[std::size_t(i)] : Variant();
+            if ((var.typeCode & kstype::VarParam) && (isRecordValue(arg) || isArrayValue(arg)))
+                var.value = arg;  // a var argument shares the caller's record or array
+            else
+                var.store(arg);  // a value argument copies a record's fields
+            f.vars.add(std::move(var));
+        }
+    }
+    static const int resultSymbol = internSymbol("RESULT");
+    const bool hasResult = !routine || routine->resultType != 0;
+    if (hasResult) {
+        TKSInterpreterVar result;
+        result.symbol = resultSymbol;
+        result.name = "Result";
+        if (routine) {
+            result.typeCode = routine->resultType;
+            result.dataType = routine->resultDataType;
+            result.value = routine->resultDataType ? routine->resultDataType->initialValue() : Variant();
+        } else {
+            result.typeCode = platform::varVariant;
+            result.value = Variant::null();
+        }
+        f.vars.add(std::move(result));
+    }
+    declarations(false);
+    compound();
+    if (routine && cc_ != tok::Semicolon && !exitFlag_)
+        expected("';'");
+    if (routine && callerArgs) {
+        for (int i = 0; i < routine->paramCount && i < callerArgs->count; ++i)
+            if (routine->paramTypes[std::size_t(i)] & kstype::VarParam)
+                callerArgs->values[std::size_t(i)] = f.vars.find(routine->paramSymbols[std::size_t(i)])->value;
+    }
+    result_ = hasResult ? f.vars.find(resultSymbol)->value : Variant::null();
+    exitFlag_ = false;
+}
+
+bool TKSInterpreterFunction::GetValue(int symbol, const std::string& identifier, Variant& value,
+                                      TKSInterpreterArgs& args)
+{
+    if (!args.hasObject() && frameDepth_ > 0) {
+        if (TKSInterpreterVar* var = frame()->vars.find(symbol)) {
+            value = var->value;
+            return true;
+        }
+    }
+    return TKSInterpreterExpression::GetValue(symbol, identifier, value, args);
+}
+
+bool TKSInterpreterFunction::SetValue(int symbol, const std::string& identifier, const Variant& value,
+                                      TKSInterpreterArgs& args)
+{
+    if (!args.hasObject() && frameDepth_ > 0) {
+        if (TKSInterpreterVar* var = frame()->vars.find(symbol)) {
+            try {
+                var->store(value);
+            } catch (const platform::VariantError&) {
+                fail(kserr::TypeMismatch, position());
+            }
+            return true;
+        }
+    }
+    return TKSInterpreterExpression::SetValue(symbol, identifier, value, args);
+}
+
+// --- Declarations ----------------------------------------------------------------
+
+TKSInterpreterFunction::DeclaredType TKSInterpreterFunction::typeOfName(const std::string& name)
+{
+    DeclaredType type{name, simpleTypeCode(name), nullptr};
+    if (type.code != 0) {
+        type.dataType = simpleDataType(type.code);
+    } else if (adapter().hasRecordType(name) || globalAdapter().hasRecordType(name)) {
+        const TKSInterpreterAdapter* owner = adapter().hasRecordType(name) ? &adapter() : &globalAdapter();
+        type.dataType = std::make_shared<TKSInterpreterRecordDataType>(owner, name);
+        type.code = ksKinds().record;
+    } else {
+        type.dataType = simpleDataType(0);
+    }
+    return type;
+}
+
+TKSInterpreterFunction::DeclaredType TKSInterpreterFunction::readType()
+{
+    if (cc_ != tok::Array) {
+        if (cc_ != tok::Identifier)
+            expected(interpreterErrorText(kserr::TextIdentifier));
+        DeclaredType type = typeOfName(tok_->text);
+        nextToken();
+        return type;
+    }
+    nextToken();
+    std::vector<std::pair<int, int>> bounds;
+    if (cc_ == tok::LBracket) {
+        auto readBound = [this] {
+            const bool negative = cc_ == tok::Minus;
+            if (negative)
+                nextToken();
+            if (cc_ != tok::IntegerLit)
+                expected("'..'");
+            const int value = tok_->intValue;
+            nextToken();
+            return negative ? -value : value;
+        };
+        nextToken();
+        for (;;) {
+            const int low = readBound();
+            if (cc_ != tok::DotDot)
+                expected("'..'");
+            nextToken();
+            const int high = readBound();
+            if (high < low)
+                fail(kserr::InvalidRange, position());
+            bounds.emplace_back(low, high);
+            if (bounds.size() > std::size_t(TKSScriptArray::kMaxDimensions))
+                fail(kserr::InvalidDimension, position());
+            if (cc_ == tok::Comma) {
+                nextToken();
+                continue;
+            }
+            if (cc_ != tok::RBracket)
+                expected("']'");
+            break;
+        }
+        nextToken();
+        if (cc_ != tok::Of)
+            expected("'of'");
+    } else if (cc_ != tok::Of) {
+        expected("'[' or 'Of'");
+    } else {
+        bounds.emplace_back(0, -1);
+    }
+    nextToken();
+    if (cc_ != tok::Identifier)
+        expected(interpreterErrorText(kserr::TextIdentifier));
+    const DeclaredType element = typeOfName(tok_->text);
+    nextToken();
+    return {"array", ksKinds().array,
+            std::make_shared<TKSInterpreterArrayDataType>(std::move(bounds), element.code, element.dataType)};
+}
+
+void TKSInterpreterFunction::addVariable(TKSInterpreterVar var, bool unitLevel)
+{
+    if (unitLevel) {
+        var.unitName = currentUnit_;
+        adapter().RegisterVariable(std::move(var));
+    } else {
+        frame()->vars.add(std::move(var));
+    }
+}
+
+void TKSInterpreterFunction::varSection(bool unitLevel)
+{
+    nextToken();
+    while (cc_ == tok::Identifier) {
+        std::vector<const TKSToken*> names{tok_};
+        nextToken();
+        while (cc_ == tok::Comma) {
+            nextToken();
+            if (cc_ != tok::Identifier)
+                expected(interpreterErrorText(kserr::TextIdentifier));
+            names.push_back(tok_);
+            nextToken();
+        }
+        if (cc_ != tok::Colon)
+            expected("':'");
+        nextToken();
+        const DeclaredType type = readType();
+        if (cc_ != tok::Semicolon)
+            expected("';'");
+        nextToken();
+        for (const TKSToken* name : names) {
+            TKSInterpreterVar var;
+            var.symbol = name->symbol;
+            var.name = name->text;
+            var.typeName = type.name;
+            var.typeCode = type.code;
+            var.dataType = type.dataType;
+            var.value = type.dataType ? type.dataType->initialValue() : Variant();
+            addVariable(std::move(var), unitLevel);
+        }
+    }
+}
+
+void TKSInterpreterFunction::constSection(bool unitLevel)
+{
+    nextToken();
+    while (cc_ == tok::Identifier) {
+        const TKSToken* name = tok_;
+        nextToken();
+        if (cc_ != tok::Equal)
+            expected("=");
+        nextToken();
+        TKSInterpreterVar var;
+        var.symbol = name->symbol;
+        var.name = name->text;
+        var.value = expression();
+        var.typeCode = var.value.type();
+        if (cc_ != tok::Semicolon)
+            expected("';'");
+        nextToken();
+        addVariable(std::move(var), unitLevel);
+    }
+}
+
+void TKSInterpreterFunction::declarations(bool unitLevel)
+{
+    for (;;) {
+        if (cc_ == tok::Var)
+            varSection(unitLevel);
+        else if (cc_ == tok::Const)
+            constSection(unitLevel);
+        else if (cc_ == tok::Begin)
+            return;
+        else
+            expected("'begin'");
+    }
+}
+
+// --- Statements -------------------------------------------------------------------
+
+void TKSInterpreterFunction::statement()
+{
+    checkNativeStack();
+    statementHook();
+    switch (cc_) {
+    case tok::Identifier: assignmentOrCall(); break;
+    case tok::Begin: compound(); break;
+    case tok::If: ifStatement(); break;
+    case tok::While: whileStatement(); break;
+    case tok::Repeat: repeatStatement(); break;
+    case tok::For: forStatement(); break;
+    case tok::Case: caseStatement(); break;
+    case tok::Try: tryStatement(); break;
+    case tok::Raise: raiseStatement(); break;
+    case tok::Break:
+        breakFlag_ = true;
+        nextToken();
+        break;
+    case tok::Continue:
+        continueFlag_ = true;
+        nextToken();
+        break;
+    case tok::Exit:
+        exitFlag_ = true;
+        nextToken();
+        break;
+    default: break;  // an empty statement
+    }
+}
+
+void TKSInterpreterFunction::assignmentOrCall()
+{
+    AssignTarget target;
+    bool isTarget = false;
+    if (peekCode() == tok::Colon) {
+        target.symbol = tok_->symbol;
+        target.name = tok_->text;
+        target.nameToken = cur_;
+        nextToken();
+        isTarget = true;
+    } else {
+        identifierValue(Variant(), true, &target, &isTarget);
+    }
+    if (isTarget) {
+        nextToken();
+        if (cc_ != tok::Equal)
+            expected("'='");
+        nextToken();
+        assign(target);
+    }
+    if (!endsStatement(cc_))
+        expected("';'");
+}
+
+bool TKSInterpreterFunction::tryEventAssignment(AssignTarget& target)
+{
+    platform::Object* object = objectOf(target.args.object);
+    if (!object || cc_ != tok::Identifier || !endsStatement(peekCode()))
+        return false;
+    auto routine = adapter().findSourceRoutine(currentUnit_, tok_->symbol);
+    if (!routine || !platform::sameName(routine->unitName, currentUnit_))
+        return false;
+    const platform::PropInfo* prop = platform::findProperty(*object, target.name);
+    if (prop && prop->kind() == platform::PropKind::Method) {
+        std::shared_ptr<TKSInterpreterEvent> event;
+        platform::MethodValue method = adapter().createEventBinding(currentUnit_, routine->identifier,
+                                                                    prop->typeName(), currentInstance_, this, &event);
+        if (!method)
+            method = globalAdapter().createEventBinding(currentUnit_, routine->identifier, prop->typeName(),
+                                                        currentInstance_, this, &event);
+        if (!method)
+            fail(kserr::EventNotRegistered, -1, prop->typeName());
+        prop->setMethod(*object, std::move(method));
+        events_.push_back(std::move(event));
+        nextToken();
+        return true;
+    }
+    if (adapter().hasEventProperty(object->classInfo(), target.name) ||
+        globalAdapter().hasEventProperty(object->classInfo(), target.name)) {
+        if (!SetValue(target.symbol, target.name, Variant(routine->identifier), target.args))
+            fail(kserr::Undeclared, toks_[target.nameToken].start, target.name);
+        nextToken();
+        return true;
+    }
+    return false;
+}
+
+void TKSInterpreterFunction::assign(AssignTarget& target)
+{
+    if (target.args.hasObject() && tryEventAssignment(target))
+        return;
+    const Variant value = expression();
+    const int nameStart = toks_[target.nameToken].start;
+    if (!target.args.indexed) {
+        if (!SetValue(target.symbol, target.name, value, target.args))
+            fail(kserr::Undeclared, nameStart, target.name);
+        return;
+    }
+    if (target.args.hasObject()) {
+        ArgsLease indexed(*this);
+        *indexed = target.args;
+        if (SetValue(target.symbol, target.name, value, *indexed) && indexed->indexesConsumed)
+            return;
+    }
+    // The container is read, updated element-wise and, for strings and variant
+    // arrays (which are values, not references), stored back.
+    ArgsLease plain(*this);
+    plain->object = target.args.object;
+    plain->objectKind = target.args.objectKind;
+    Variant container;
+    if (!GetValue(target.symbol, target.name, container, *plain))
+        fail(kserr::Undeclared, nameStart, target.name);
+    try {
+        if (!SetElement(container, value, target.args))
+            fail(kserr::ArrayRequired);
+    } catch (const platform::VariantError&) {
+        fail(kserr::TypeMismatch, position());
+    }
+    if (container.isString() || container.isArray()) {
+        plain->clearCall();
+        plain->object = target.args.object;
+        plain->objectKind = target.args.objectKind;
+        if (!SetValue(target.symbol, target.name, container, *plain))
+            fail(kserr::Undeclared, nameStart, target.name);
+    }
+}
+
+void TKSInterpreterFunction::runStatementList()
+{
+    for (;;) {
+        statement();
+        if (flagsSet()) {
+            skipToMatchingEnd();
+            return;
+        }
+        if (cc_ == tok::Semicolon) {
+            statementHook();
+            nextToken();
+            continue;
+        }
+        if (cc_ == tok::End) {
+            nextToken();
+            return;
+        }
+        if (cc_ == tok::Else || cc_ == tok::Do)
+            expected("statement");
+        expected("'end'");
+    }
+}
+
+void TKSInterpreterFunction::compound()
+{
+    if (cc_ != tok::Begin)
+        expected("'begin'");
+    nextToken();
+    runStatementList();
+}
+
+void TKSInterpreterFunction::ifStatement()
+{
+    nextToken();
+    const bool condition = evaluateTyped(platform::varBoolean, kserr::BooleanRequired).toBool();
+    if (cc_ != tok::Then)
+        expected("'then'");
+    nextToken();
+    if (condition) {
+        statement();
+        if (cc_ == tok::Else) {
+            nextToken();
+            skipStatement();
+        }
+    } else {
+        skipStatement();
+        if (cc_ == tok::Else) {
+            nextToken();
+            statement();
+        }
+    }
+}
+
+void TKSInterpreterFunction::whileStatement()
+{
+    const int afterWhile = position();
+    pushState();
+    struct Pop {
+        std::vector<SavedState>& states;
+        bool done = false;
+        ~Pop()
+        {
+            if (!done)
+                states.pop_back();
+        }
+    } pop{states_};
+    nextToken();
+    const int conditionToken = cur_;
+    for (;;) {
+        const bool condition = evaluateTyped(platform::varBoolean, kserr::BooleanRequired, afterWhile).toBool();
+        if (cc_ != tok::Do)
+            expected("'do'");
+        if (!condition)
+            break;
+        nextToken();
+        breakFlag_ = continueFlag_ = false;
+        statement();
+        if (breakFlag_ || exitFlag_)
+            break;
+        gotoToken(conditionToken);
+    }
+    pop.done = true;
+    popState();  // back at 'while': the loop is skipped once to leave the lexer after it
+    skipStatement();
+    breakFlag_ = continueFlag_ = false;
+}
+
+void TKSInterpreterFunction::repeatStatement()
+{
+    const int repeatToken = cur_;
+    nextToken();
+    const int bodyToken = cur_;
+    for (;;) {
+        gotoToken(bodyToken);
+        for (;;) {
+            breakFlag_ = continueFlag_ = false;
+            if (cc_ == tok::Until)
+                break;
+            statement();
+            if (flagsSet())
+                break;
+            if (cc_ == tok::Semicolon) {
+                statementHook();
+                nextToken();
+                continue;
+            }
+            if (cc_ == tok::Until)
+                break;
+            if (cc_ == tok::Else || cc_ == tok::Do)
+                expected("statement");
+            expected("'until'");
+        }
+        if (breakFlag_ || exitFlag_)
+            break;
+        if (continueFlag_) {
+            continueFlag_ = false;
+            skipUntil(tok::Until, "'until'");
+        }
+        nextToken();
+        if (evaluateTyped(platform::varBoolean, kserr::BooleanRequired).toBool())
+            break;
+    }
+    gotoToken(repeatToken);
+    skipStatement();
+    breakFlag_ = continueFlag_ = false;
+}
+
+void TKSInterpreterFunction::forStatement()
+{
+    const int forToken = cur_;
+    nextToken();
+    if (cc_ != tok::Identifier)
+        expected(interpreterErrorText(kserr::TextIdentifier));
+    const TKSToken* var = tok_;
+    nextToken();
+    if (cc_ != tok::Colon)
+        expected("':'");
+    nextToken();
+    if (cc_ != tok::Equal)
+        expected("'='");
+    nextToken();
+    const long long first = evaluateTyped(platform::varInteger, kserr::IntegerRequired).toInteger();
+    if (cc_ != tok::To && cc_ != tok::Downto)
+        expected("'to' or 'downto'");
+    const bool down = cc_ == tok::Downto;
+    nextToken();
+    const long long last = evaluateTyped(platform::varInteger, kserr::IntegerRequired).toInteger();
+    if (cc_ != tok::Do)
+        expected("'do'");
+    nextToken();
+    const int bodyToken = cur_;
+    ArgsLease plain(*this);
+    for (long long v = first; down ? v >= last : v <= last; v += down ? -1 : 1) {
+        gotoToken(bodyToken);
+        plain->clearCall();
+        if (!SetValue(var->symbol, var->text, Variant(int(v)), *plain))
+            fail(kserr::Undeclared, var->start, var->text);
+        breakFlag_ = continueFlag_ = false;
+        statement();
+        if (breakFlag_ || exitFlag_)
+            break;
+    }
+    gotoToken(forToken);
+    skipStatement();
+    breakFlag_ = continueFlag_ = false;
+}
+
+void TKSInterpreterFunction::caseStatement()
+{
+    nextToken();
+    const int selector = evaluateTyped(platform::varInteger, kserr::IntegerRequired).toInteger();
+    if (cc_ != tok::Of)
+        expected("'of'");
+    nextToken();
+    for (;;) {
+        if (cc_ == tok::End) {
+            nextToken();
+            return;
+        }
+        if (cc_ == tok::Else) {
+            nextToken();
+            statement();
+            skipToMatchingEnd();
+            return;
+        }
+        if (cc_ != tok::Identifier && cc_ != tok::IntegerLit)
+            expected("'end'");
+        bool hit = false;
+        for (;;) {
+            const int low = evaluateTyped(platform::varInteger, kserr::IntegerRequired).toInteger();
+            int high = low;
+            if (cc_ == tok::DotDot) {
+                nextToken();
+                high = evaluateTyped(platform::varInteger, kserr::IntegerRequired).toInteger();
+            }
+            hit = hit || (selector >= low && selector <= high);
+            if (cc_ == tok::Comma) {
+                nextToken();
+                continue;
+            }
+            if (cc_ != tok::Colon)
+                expected("':'");
+            break;
+        }
+        nextToken();
+        if (hit) {
+            statement();
+            skipToMatchingEnd();
+            return;
+        }
+        skipStatement();
+        if (cc_ == tok::Semicolon)
+            nextToken();
+    }
+}
+
+int TKSInterpreterFunction::findHandlerStart(int tryToken)
+{
+    int depth = 0;
+    for (int i = tryToken + 1; i < tokenCount_; ++i) {
+        const TKSToken& t = toks_[i];
+        if (t.errorCode || t.code == tok::EndOfText) {
+            gotoToken(i);
+            expected("'end'");
+        }
+        if (opensBlock(t.code))
+            ++depth;
+        else if (t.code == tok::End && --depth < 0) {
+            gotoToken(i);
+            expected("'finally'");
+        } else if (depth == 0 && (t.code == tok::Finally || t.code == tok::Except))
+            return i;
+    }
+    gotoToken(tokenCount_ - 1);
+    expected("'end'");
+}
+
+void TKSInterpreterFunction::tryStatement()
+{
+    const int tryToken = cur_;
+    nextToken();
+    std::exception_ptr pending;
+    try {
+        for (;;) {
+            if (cc_ == tok::Finally || cc_ == tok::Except)
+                break;
+            statement();
+            if (flagsSet()) {
+                gotoToken(findHandlerStart(tryToken));
+                break;
+            }
+            if (cc_ == tok::Semicolon) {
+                statementHook();
+                nextToken();
+                continue;
+            }
+            if (cc_ == tok::Finally || cc_ == tok::Except)
+                break;
+            expected("'finally'");
+        }
+    } catch (...) {
+        pending = std::current_exception();
+        gotoToken(findHandlerStart(tryToken));
+    }
+    if (cc_ == tok::Finally) {
+        nextToken();
+        const bool savedBreak = breakFlag_, savedContinue = continueFlag_, savedExit = exitFlag_;
+        breakFlag_ = continueFlag_ = exitFlag_ = false;
+        runStatementList();
+        breakFlag_ = breakFlag_ || savedBreak;
+        continueFlag_ = continueFlag_ || savedContinue;
+        exitFlag_ = exitFlag_ || savedExit;
+        if (pending)
+            std::rethrow_exception(pending);
+        return;
+    }
+    nextToken();
+    if (!pending) {
+        skipToMatchingEnd();
+        return;
+    }
+    exceptPart(pending);
+}
+
+void TKSInterpreterFunction::exceptPart(std::exception_ptr pending)
+{
+    // The token after the whole try statement, where every handler path ends.
+    const int handlerStart = cur_;
+    skipToMatchingEnd();
+    const int tryEnd = cur_;
+    gotoToken(handlerStart);
+
+    bool handled = false, reraise = false;
+    auto runHandler = [&](auto&& body) {
+        handled = true;
+        try {
+            body();
+        } catch (const EKSInterpreterError& e) {
+            if (e.code == kserr::ReRaise)
+                reraise = true;  // a bare raise: the handled exception goes on after the handler
+        }
+    };
+    if (cc_ != tok::On) {
+        runHandler([&] { runStatementList(); });
+    } else {
+        for (;;) {
+            if (cc_ == tok::On) {
+                nextToken();
+                const TKSToken* name = nullptr;
+                if (cc_ == tok::Identifier && peekCode() == tok::Colon) {
+                    name = tok_;
+                    nextToken();
+                    nextToken();
+                }
+                if (cc_ != tok::Identifier)
+                    fail(kserr::ClassRequired, tokenStart());
+                const Variant classValue = identifierValue(Variant(), false, nullptr, nullptr);
+                const platform::ClassInfo* cls = classOf(classValue);
+                if (!cls)
+                    fail(kserr::ClassRequired, position());
+                if (cc_ != tok::Do)
+                    expected("'do'");
+                nextToken();
+                Variant exceptionObject;
+                if (exceptionMatches(pending, *cls, exceptionObject)) {
+                    runHandler([&] {
+                        if (!name || frameDepth_ == 0) {
+                            statement();
+                            return;
+                        }
+                        TKSInterpreterVar var;
+                        var.symbol = name->symbol;
+                        var.name = name->text;
+                        var.value = exceptionObject;
+                        frame()->vars.push(std::move(var));
+                        struct Remove {
+                            TKSInterpreterFunction& self;
+                            ~Remove() { self.frame()->vars.removeNewest(); }
+                        } remove{*this};
+                        statement();
+                    });
+                    break;
+                }
+                skipStatement();
+                if (cc_ == tok::Semicolon)
+                    nextToken();
+                continue;
+            }
+            if (cc_ == tok::Else) {
+                nextToken();
+                runHandler([&] { statement(); });
+                break;
+            }
+            if (cc_ == tok::End)
+                break;
+            expected("'end'");
+        }
+    }
+    gotoToken(tryEnd);
+    if (!handled || reraise)
+        std::rethrow_exception(pending);
+}
+
+void TKSInterpreterFunction::raiseStatement()
+{
+    nextToken();
+    switch (cc_) {
+    case tok::Semicolon:
+    case tok::Begin:
+    case tok::End:
+    case tok::Else:
+    case tok::Finally:
+    case tok::Except:
+    case tok::EndOfText: fail(kserr::ReRaise);
+    default: break;
+    }
+    if (cc_ == tok::Identifier) {
+        Variant object = identifierValue(Variant(), false, nullptr, nullptr);
+        if (isObjectValue(object))
+            throw TKSScriptException(std::move(object));
+    }
+    fail(kserr::ClassRequired, position());
+}
+
+// --- Skipping ---------------------------------------------------------------------
+
+void TKSInterpreterFunction::skipToMatchingEnd()
+{
+    int depth = 1;
+    for (;;) {
+        if (cc_ == tok::EndOfText)
+            expected("'end'");
+        if (opensBlock(cc_)) {
+            ++depth;
+        } else if (cc_ == tok::End && --depth == 0) {
+            nextToken();
+            return;
+        }
+        nextToken();
+    }
+}
+
+void TKSInterpreterFunction::skipUntil(int code, std::string_view expectedText)
+{
+    while (cc_ != code) {
+        if (cc_ == tok::EndOfText)
+            expected(expectedText);
+        const int before = cur_;
+        if (cc_ == tok::Semicolon)
+            nextToken();
+        else
+            skipStatement();
+        if (cur_ == before)
+            nextToken();
+    }
+}
+
+void TKSInterpreterFunction::skipExpression()
+{
+    for (;;) {
+        switch (cc_) {
+        case tok::Identifier:
+        case tok::IntegerLit:
+        case tok::FloatLit:
+        case tok::StringLit:
+        case tok::True:
+        case tok::False:
+        case tok::Not:
+        case tok::Star:
+        case tok::Slash:
+        case tok::Div:
+        case tok::Mod:
+        case tok::And:
+        case tok::Plus:
+        case tok::Minus:
+        case tok::Or:
+        case tok::Equal:
+        case tok::Greater:
+        case tok::Less:
+        case tok::NotEqual:
+        case tok::GreaterEqual:
+        case tok::LessEqual:
+        case tok::LParen:
+        case tok::RParen:
+        case tok::Comma:
+        case tok::Dot:
+        case tok::Colon:
+        case tok::LBracket:
+        case tok::RBracket:
+        case tok::DotDot:
+            nextToken();
+            break;
+        case tok::EndOfText: expected("'end'");
+        default: return;
+        }
+    }
+}
+
+void TKSInterpreterFunction::skipStatement()
+{
+    checkNativeStack();
+    switch (cc_) {
+    case tok::Begin:
+    case tok::Try:
+    case tok::Case:
+        nextToken();
+        skipToMatchingEnd();
+        return;
+    case tok::If:
+        nextToken();
+        skipExpression();
+        if (cc_ != tok::Then)
+            expected("'then'");
+        nextToken();
+        skipStatement();
+        if (cc_ == tok::Else) {
+            nextToken();
+            skipStatement();
+        }
+        return;
+    case tok::While:
+    case tok::For:
+        while (cc_ != tok::Do) {
+            if (cc_ == tok::EndOfText)
+                expected("'end'");
+            nextToken();
+        }
+        nextToken();
+        skipStatement();
+        return;
+    case tok::Repeat:
+        nextToken();
+        skipUntil(tok::Until, "'until'");
+        nextToken();
+        skipExpression();
+        return;
+    case tok::Raise:
+    case tok::Break:
+    case tok::Continue:
+    case tok::Exit:
+        nextToken();
+        skipExpression();
+        return;
+    case tok::EndOfText: expected("'end'");
+    default: skipExpression(); return;
+    }
+}

@@ -1,0 +1,106 @@
+// TKSInterpreterFunction: statements executed while they are parsed, loops that
+// re-read their bodies, routine frames with local variables, event bindings.
+#pragma once
+
+#include "script/event.h"
+#include "script/expression.h"
+#include "script/vars.h"
+
+#include <exception>
+#include <memory>
+#include <vector>
+
+class TKSInterpreterFunction : public TKSInterpreterExpression {
+public:
+    TKSInterpreterFunction();
+    ~TKSInterpreterFunction() override;
+
+    // Executes the source as one routine body (declarations, begin ... end).
+    Variant Run() override;
+    void reset() override;
+
+    bool GetValue(int symbol, const std::string& identifier, Variant& value, TKSInterpreterArgs& args) override;
+    bool SetValue(int symbol, const std::string& identifier, const Variant& value, TKSInterpreterArgs& args) override;
+
+    // Called before every statement and at every ';' of a statement list.
+    virtual void statementHook() {}
+
+    // Runs a routine by descriptor with the caller's argument block; the
+    // routine's result (null for procedures).
+    Variant executeRoutine(const TKSInterpreterFunDesc& routine, TKSInterpreterArgs* callerArgs);
+
+    platform::Object* currentInstance() const { return currentInstance_; }
+    const std::string& currentUnit() const { return currentUnit_; }
+
+    static constexpr int kMaxStates = 200;
+
+protected:
+    struct Frame {
+        TKSInterpreterVarList vars;
+        const TKSInterpreterFunDesc* routine = nullptr;
+    };
+    // A saved lexer state: the stream, the token and the unit it belongs to.
+    struct SavedState {
+        std::shared_ptr<const TKSTokenStream> stream;
+        int token = 0;
+        bool assignmentAllowed = true;
+    };
+
+    void pushState();
+    void popState();
+    Frame* frame() { return frameDepth_ > 0 ? frames_[std::size_t(frameDepth_ - 1)].get() : nullptr; }
+    Frame& openFrame(const TKSInterpreterFunDesc* routine);
+    void closeFrame() { --frameDepth_; }
+    bool flagsSet() const { return breakFlag_ || continueFlag_ || exitFlag_; }
+    void runBody(const TKSInterpreterFunDesc* routine, TKSInterpreterArgs* callerArgs);
+    void switchToUnit(const std::string& unitName);
+
+    // --- Statements ---
+    void statement();
+    void assignmentOrCall();
+    void assign(AssignTarget& target);
+    bool tryEventAssignment(AssignTarget& target);
+    void compound();
+    void ifStatement();
+    void whileStatement();
+    void repeatStatement();
+    void forStatement();
+    void caseStatement();
+    void tryStatement();
+    void raiseStatement();
+    // Statements up to and including the matching 'end'.
+    void runStatementList();
+    void exceptPart(std::exception_ptr pending);
+
+    // --- Declarations ---
+    // Unit-level declarations go to the private registry, others to the frame.
+    void declarations(bool unitLevel);
+    void varSection(bool unitLevel);
+    void constSection(bool unitLevel);
+    void addVariable(TKSInterpreterVar var, bool unitLevel);
+    struct DeclaredType {
+        std::string name;
+        int code = 0;
+        std::shared_ptr<const IKSInterpreterDataType> dataType;
+    };
+    DeclaredType readType();
+    DeclaredType typeOfName(const std::string& name);
+
+    // --- Skipping ---
+    void skipStatement();
+    void skipExpression();
+    void skipToMatchingEnd();   // from inside a block to just after its 'end'
+    void skipUntil(int code, std::string_view expectedText);
+    int findHandlerStart(int tryToken);
+
+    bool breakFlag_ = false;
+    bool continueFlag_ = false;
+    bool exitFlag_ = false;
+    std::vector<std::unique_ptr<Frame>> frames_;
+    int frameDepth_ = 0;
+    std::vector<SavedState> states_;
+    platform::Object* currentInstance_ = nullptr;
+    TKSInterpreterArgs* callerArgs_ = nullptr;
+    std::vector<std::shared_ptr<TKSInterpreterEvent>> events_;
+    bool inHandler_ = false;
+};

@@ -1,0 +1,451 @@
+// Units: headers, declarations, uses clauses with loading of other units,
+// routine registration, running main and calling routines by name.
+#include "script/unit.h"
+
+#include "platform/gbk.h"
+#include "script/datatype.h"
+#include "script/symbols.h"
+
+TKSInterpreterUnit::TKSInterpreterUnit() = default;
+
+void TKSInterpreterUnit::reset()
+{
+    TKSInterpreterFunction::reset();
+    if (clearOnReset)
+        adapter().clearSourceData();
+    sectionMode_ = 0;
+}
+
+void TKSInterpreterUnit::Compile()
+{
+    reset();
+    try {
+        if (cc_ != tok::Unit)
+            expected("'unit'");
+        readUnit();
+        compiled_ = true;
+    } catch (EKSInterpreterError& e) {
+        applyPosition(e);
+        lastError_ = e;
+        throw;
+    } catch (std::exception& e) {
+        recordHostError(e);
+        throw;
+    }
+}
+
+Variant TKSInterpreterUnit::Run()
+{
+    reset();
+    try {
+        switch (cc_) {
+        case tok::Unit: {
+            readUnit();
+            compiled_ = true;
+            auto main = adapter().findSourceRoutine(currentUnit_, internSymbol("main"));
+            if (!main || !platform::sameName(main->unitName, currentUnit_))
+                fail(kserr::MainUndefined);
+            ownArgs_.clearCall();
+            executeRoutine(*main, &ownArgs_);
+            break;
+        }
+        case tok::Begin:
+        case tok::Var:
+            runBody(nullptr, &ownArgs_);
+            break;
+        case tok::Procedure:
+        case tok::Function:
+            readRoutineDeclaration();
+            break;
+        default:
+            result_ = expression();
+        }
+    } catch (EKSInterpreterError& e) {
+        applyPosition(e);
+        lastError_ = e;
+        throw;
+    } catch (std::exception& e) {
+        recordHostError(e);
+        throw;
+    }
+    return result_;
+}
+
+void TKSInterpreterUnit::readUnit()
+{
+    nextToken();
+    if (cc_ != tok::Identifier)
+        expected(interpreterErrorText(kserr::TextIdentifier));
+    currentUnit_ = tok_->text;
+    nextToken();
+    if (cc_ != tok::Semicolon)
+        expected("';'");
+    nextToken();
+    std::vector<std::string> usesNames;
+    while (cc_ != tok::End) {
+        if (!readUnitDeclaration(usesNames)) {
+            if (cc_ == tok::EndOfText)
+                expected("'end'");
+            expected(interpreterErrorText(kserr::TextDeclaration));
+        }
+    }
+    nextToken();
+    if (cc_ != tok::Dot)
+        expected("'.'");
+    std::string joined;
+    for (const std::string& name : usesNames)
+        joined += (joined.empty() ? "" : ",") + name;
+    adapter().RegisterSourceUnit(currentUnit_, stream_->source, joined);
+    if (const TKSInterpreterSrcUnit* unit = adapter().sourceUnit(currentUnit_); unit && unit->source == stream_->source)
+        unit->tokens = stream_;  // no second lexing when its routines run
+}
+
+bool TKSInterpreterUnit::readUnitDeclaration(std::vector<std::string>& usesNames)
+{
+    switch (cc_) {
+    case tok::Procedure:
+    case tok::Function:
+        readRoutineDeclaration();
+        if (cc_ != tok::Semicolon)
+            expected("';'");
+        nextToken();
+        return true;
+    case tok::Var: varSection(true); return true;
+    case tok::Const: constSection(true); return true;
+    case tok::Uses: readUses(usesNames); return true;
+    case tok::Type: typeDeclaration(); return true;
+    case tok::Interface:
+        sectionMode_ = 1;
+        nextToken();
+        return true;
+    case tok::Implementation:
+        sectionMode_ = 2;
+        nextToken();
+        return true;
+    default: return false;
+    }
+}
+
+void TKSInterpreterUnit::readRoutineDeclaration()
+{
+    auto routine = std::make_shared<TKSInterpreterFunDesc>();
+    const bool isFunction = cc_ == tok::Function;
+    routine->unitName = currentUnit_;
+    nextToken();
+    if (cc_ != tok::Identifier)
+        expected(interpreterErrorText(kserr::TextIdentifier));
+    routine->identifier = tok_->text;
+    nextToken();
+    if (cc_ == tok::Dot) {
+        nextToken();
+        if (cc_ != tok::Identifier)
+            expected(interpreterErrorText(kserr::TextIdentifier));
+        routine->classIdentifier = routine->identifier;
+        routine->identifier = tok_->text;
+        nextToken();
+    }
+    if (cc_ == tok::LParen) {
+        nextToken();
+        while (cc_ != tok::RParen) {
+            const bool byReference = cc_ == tok::Var;
+            if (cc_ == tok::Var || cc_ == tok::Const)
+                nextToken();
+            std::vector<const TKSToken*> names;
+            for (;;) {
+                if (cc_ != tok::Identifier)
+                    expected(interpreterErrorText(kserr::TextIdentifier));
+                names.push_back(tok_);
+                nextToken();
+                if (cc_ != tok::Comma)
+                    break;
+                nextToken();
+            }
+            if (cc_ != tok::Colon)
+                expected("':'");
+            nextToken();
+            if (cc_ != tok::Identifier)
+                expected(interpreterErrorText(kserr::TextIdentifier));
+            const int code = typeOfName(tok_->text).code | (byReference ? kstype::VarParam : 0);
+            nextToken();
+            while (cc_ != tok::Semicolon && cc_ != tok::RParen) {  // default values and the like
+                if (cc_ == tok::EndOfText)
+                    expected("')'");
+                nextToken();
+            }
+            for (const TKSToken* name : names) {
+                if (routine->paramCount == TKSInterpreterFunDesc::kMaxParams)
+                    fail(kserr::TooManyParams, name->start);
+                routine->paramNames.push_back(name->text);
+                routine->paramSymbols.push_back(name->symbol);
+                routine->paramTypes.push_back(code);
+                ++routine->paramCount;
+            }
+            if (cc_ == tok::Semicolon)
+                nextToken();
+        }
+        nextToken();
+    }
+    if (isFunction) {
+        if (cc_ != tok::Colon)
+            expected("':'");
+        nextToken();
+        if (cc_ != tok::Identifier)
+            expected(interpreterErrorText(kserr::TextIdentifier));
+        DeclaredType type = typeOfName(tok_->text);
+        routine->resultType = type.code ? type.code : platform::varVariant;
+        routine->resultDataType = type.dataType;
+        nextToken();
+    }
+    if (cc_ != tok::Semicolon)
+        expected("';'");
+    const int semicolon = cur_;
+    nextToken();
+    routine->startToken = cur_;
+    if (cc_ == tok::External) {
+        readExternal(*routine);
+        return;
+    }
+    if (sectionMode_ == 1) {
+        gotoToken(semicolon);  // an interface header only announces the routine
+        return;
+    }
+    while (cc_ != tok::Begin) {
+        if (cc_ == tok::EndOfText)
+            expected("'begin'");
+        nextToken();
+    }
+    nextToken();
+    skipToMatchingEnd();
+    routine->endToken = cur_;
+    adapter().RegisterSourceRoutine(std::move(routine));
+}
+
+void TKSInterpreterUnit::readExternal(TKSInterpreterFunDesc& routine)
+{
+    if (!AllowExternalRoutines)
+        fail(kserr::AccessDenied, tokenStart(), "external routine " + routine.identifier);
+    nextToken();
+    if (cc_ == tok::StringLit) {
+        routine.library = tok_->stringValue;
+    } else if (cc_ == tok::Identifier) {
+        Variant value;
+        ArgsLease args(*this);
+        if (!GetValue(tok_->symbol, tok_->text, value, *args))
+            fail(kserr::Undeclared, tokenStart(), tok_->text);
+        if (!value.isString())
+            expected("'string constant'");
+        routine.library = value.stringValue();
+    } else {
+        expected("'string constant'");
+    }
+    nextToken();
+    if (cc_ == tok::Identifier && platform::sameName(tok_->text, "name")) {
+        nextToken();
+        if (cc_ != tok::StringLit)
+            expected("'string constant'");
+        routine.exportName = tok_->stringValue;
+    } else if (cc_ == tok::Identifier && platform::sameName(tok_->text, "index")) {
+        nextToken();
+        if (cc_ != tok::IntegerLit)
+            expected("'integer constant'");
+        routine.exportIndex = tok_->intValue;
+    } else {
+        expected("'name' or 'index'");
+    }
+    nextToken();
+    adapter().RegisterExternalRoutine(std::make_shared<TKSInterpreterFunDesc>(routine));
+}
+
+void TKSInterpreterUnit::readUses(std::vector<std::string>& names)
+{
+    nextToken();
+    for (;;) {
+        if (cc_ != tok::Identifier && cc_ != tok::StringLit)
+            expected(interpreterErrorText(kserr::TextIdentifier));
+        const std::string name = cc_ == tok::Identifier ? tok_->text : tok_->stringValue;
+        const int nameStart = tokenStart();
+        nextToken();
+        if (cc_ == tok::In) {  // a file name of the unit: not used
+            nextToken();
+            nextToken();
+        }
+        names.push_back(name);
+        loadUnit(name, nameStart);
+        if (cc_ == tok::Comma) {
+            nextToken();
+            continue;
+        }
+        if (cc_ != tok::Semicolon)
+            expected("','");
+        nextToken();
+        return;
+    }
+}
+
+void TKSInterpreterUnit::loadUnit(const std::string& name, int nameStart)
+{
+    if (adapter().isUnitKnown(name) || globalAdapter().isUnitKnown(name))
+        return;
+    if (!adapter().sourceUnit(currentUnit_))
+        adapter().RegisterSourceUnit(currentUnit_, {}, {});
+    std::string source;
+    if (!unitSource(name, source))
+        fail(kserr::UnitNotFound, nameStart, name);
+    pushState();
+    const std::string savedUnit = currentUnit_;
+    const int savedMode = sectionMode_;
+    auto restore = [&] {
+        currentUnit_ = savedUnit;
+        sectionMode_ = savedMode;
+        popState();
+    };
+    try {
+        currentUnit_ = name;
+        sectionMode_ = 0;
+        useStream(TKSInterpreterParser::tokenize(std::move(source)));
+        gotoToken(0);
+        if (cc_ != tok::Unit)
+            expected("'unit'");
+        readUnit();
+    } catch (EKSInterpreterError& e) {
+        applyPosition(e);
+        restore();
+        throw;
+    } catch (std::exception& e) {
+        recordHostError(e);
+        restore();
+        throw;
+    }
+    restore();
+}
+
+bool TKSInterpreterUnit::unitSource(const std::string& name, std::string& source)
+{
+    return OnGetUnitSource && OnGetUnitSource(*this, name, source);
+}
+
+void TKSInterpreterUnit::typeDeclaration()
+{
+    nextToken();
+    while (cc_ == tok::Identifier) {
+        const std::string name = tok_->text;
+        nextToken();
+        if (cc_ != tok::Equal)
+            expected("'='");
+        nextToken();
+        if (cc_ == tok::Class) {
+            while (cc_ != tok::End) {
+                if (cc_ == tok::EndOfText)
+                    expected("'end'");
+                nextToken();
+            }
+            adapter().addFormClass(currentUnit_, name);
+        } else if (cc_ == tok::Record) {
+            nextToken();
+            std::vector<TKSRecordField> fields;
+            while (cc_ == tok::Identifier) {
+                std::vector<std::string> names{tok_->text};
+                nextToken();
+                while (cc_ == tok::Comma) {
+                    nextToken();
+                    if (cc_ != tok::Identifier)
+                        expected(interpreterErrorText(kserr::TextIdentifier));
+                    names.push_back(tok_->text);
+                    nextToken();
+                }
+                if (cc_ != tok::Colon)
+                    expected("':'");
+                nextToken();
+                const DeclaredType type = readType();
+                if (cc_ != tok::Semicolon)
+                    expected("';'");
+                nextToken();
+                for (std::string& fieldName : names) {
+                    TKSRecordField field;
+                    field.name = std::move(fieldName);
+                    field.typeCode = 0;  // every field of a script record holds one dynamic value
+                    field.dataType = type.dataType;
+                    fields.push_back(std::move(field));
+                }
+            }
+            if (cc_ != tok::End)
+                expected("'end'");
+            adapter().RegisterScriptRecord(currentUnit_, name, std::move(fields));
+        } else {
+            expected(interpreterErrorText(kserr::TextClassDeclaration));
+        }
+        nextToken();  // past 'end'
+        if (cc_ != tok::Semicolon)
+            expected("';'");
+        nextToken();
+    }
+}
+
+std::shared_ptr<TKSInterpreterFunDesc> TKSInterpreterUnit::findRoutine(std::string_view unitName, std::string_view name)
+{
+    return adapter().findSourceRoutine(unitName, internSymbol(name));
+}
+
+bool TKSInterpreterUnit::GetValue(int symbol, const std::string& identifier, Variant& value, TKSInterpreterArgs& args)
+{
+    if (TKSInterpreterFunction::GetValue(symbol, identifier, value, args))
+        return true;
+    std::string_view unitName = currentUnit_;
+    if (args.hasObject()) {
+        const TKSInterpreterSrcUnit* unit = adapter().sourceUnitOf(args.object);
+        if (!unit)
+            return false;
+        unitName = unit->name;
+    }
+    auto routine = adapter().findSourceRoutine(unitName, symbol);
+    if (!routine)
+        return false;
+    TKSInterpreterAdapter::checkArguments(routine->paramCount, routine->paramTypes, symbol, identifier, args);
+    value = executeRoutine(*routine, &args);
+    return true;
+}
+
+void TKSInterpreterUnit::resetRun()
+{
+    pendingOperands_ = 0;
+    argsDepth_ = 0;
+    breakFlag_ = continueFlag_ = exitFlag_ = false;
+    lastError_ = EKSInterpreterError(0);
+    recordedHostError_ = nullptr;
+}
+
+Variant TKSInterpreterUnit::callRoutine(platform::Object* instance, const std::string& unitName,
+                                        const std::string& name, TKSInterpreterArgs* args,
+                                        const std::vector<Variant>& values)
+{
+    if (!compiled_)
+        Compile();
+    // A call from the host while the script itself runs (an event fired by a
+    // script statement) must leave the running script's state alone.
+    const bool nested = !states_.empty() || frameDepth_ > 0;
+    if (!nested)
+        resetRun();
+    platform::Object* savedInstance = currentInstance_;
+    currentInstance_ = instance;
+    struct RestoreInstance {
+        TKSInterpreterUnit& self;
+        platform::Object* saved;
+        ~RestoreInstance() { self.currentInstance_ = saved; }
+    } restore{*this, savedInstance};
+    auto routine = adapter().findSourceRoutine(unitName, internSymbol(name));
+    if (!routine)
+        throw EKSInterpreterError(kserr::Undeclared, -1, name);
+    TKSInterpreterArgs* block = args;
+    if (!block) {
+        ownArgs_.clearCall();
+        ownArgs_.setValues(values);
+        block = &ownArgs_;
+    }
+    breakFlag_ = continueFlag_ = false;
+    try {
+        return executeRoutine(*routine, block);
+    } catch (EKSInterpreterError& e) {
+        lastError_ = e;
+        throw;
+    }
+}

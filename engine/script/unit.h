@@ -1,0 +1,54 @@
+// TKSInterpreterUnit: reads unit texts (uses, variables, constants, types,
+// routine headers and bodies, external routines) and calls routines by name.
+#pragma once
+
+#include "script/function.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class TKSInterpreterUnit : public TKSInterpreterFunction {
+public:
+    using UnitSourceHook = std::function<bool(TKSInterpreterUnit& sender, const std::string& unitName, std::string& source)>;
+
+    TKSInterpreterUnit();
+
+    // Reads the unit in the source (it must start with 'unit').
+    void Compile();
+    // 'unit': compiles and runs its routine main; 'begin'/'var': a routine body;
+    // 'procedure'/'function': reads one declaration; else: one expression.
+    Variant Run() override;
+    void reset() override;
+
+    using TKSInterpreterExpression::callRoutine;
+    Variant callRoutine(platform::Object* instance, const std::string& unitName, const std::string& name,
+                        TKSInterpreterArgs* args, const std::vector<Variant>& values) override;
+    std::shared_ptr<TKSInterpreterFunDesc> findRoutine(std::string_view unitName, std::string_view name);
+
+    bool GetValue(int symbol, const std::string& identifier, Variant& value, TKSInterpreterArgs& args) override;
+    Variant callExternalRoutine(const TKSInterpreterFunDesc& routine, TKSInterpreterArgs& args) override;
+
+    bool compiled() const { return compiled_; }
+    bool clearOnReset = true;
+    // Routines in shared libraries may be declared only when this is set
+    // (templates built into the program); scripts from files opened by the
+    // user must not load arbitrary libraries.
+    bool AllowExternalRoutines = false;
+    UnitSourceHook OnGetUnitSource;
+
+protected:
+    void readUnit();
+    void readRoutineDeclaration();
+    void readExternal(TKSInterpreterFunDesc& routine);
+    void readUses(std::vector<std::string>& names);
+    void loadUnit(const std::string& name, int nameStart);
+    void typeDeclaration();
+    bool readUnitDeclaration(std::vector<std::string>& usesNames);
+    // The text of a unit by name; false when there is none.
+    virtual bool unitSource(const std::string& name, std::string& source);
+    void resetRun();
+
+    int sectionMode_ = 0;  // 0 none, 1 interface, 2 implementation
+    bool compiled_ = false;
+};
