@@ -1,14 +1,15 @@
-// Tearvello start-up: engine initialisation, application object, main window.
+// Tearvello start-up: application object, engine and windows, message loop.
+#include "mainform.h"
+#include "startup.h"
+
 #include <QApplication>
-#include <QWidget>
 
 int main(int argc, char** argv)
 {
+    // Qt needs its application object before any window, including the
+    // engine's hidden dialog parent, so it comes first.
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Tearvello"));
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Tearvello"));
-    window.resize(312, 258);
-    window.show();
+    TearvelloWindows windows = StartTearvello();
+    windows.Form1->show();
     return app.exec();
 }

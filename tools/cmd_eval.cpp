@@ -67,7 +67,7 @@ int runEval(int argc, char** argv)
         return 2;
     }
     platform::setDialogMode(platform::DialogMode::Console);
-    RegisterStdFunctionLibrary();
+
     TKSEvalContext context;
     for (const auto& [name, value] : options.variables)
         context.Variables.SetValue(platform::utf8ToGbk(name), variableValue(platform::utf8ToGbk(value)));

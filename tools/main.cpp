@@ -1,5 +1,7 @@
 // tabellomatics: command-line access to the report engine (UTF-8 in and out).
 #include "command.h"
+#include "core/engine_init.h"
+#include "platform/dialogs.h"
 #include "platform/version.h"
 
 #include <algorithm>
@@ -51,8 +53,12 @@ int main(int argc, char** argv)
         return 0;
     }
     for (const ToolCommand& command : toolCommands()) {
-        if (arg == command.name)
+        if (arg == command.name) {
+            // The same engine initialisation as the program; boxes print instead of opening.
+            platform::setDialogMode(platform::DialogMode::Console);
+            InitTabellomatics();
             return command.run(argc - 1, argv + 1);
+        }
     }
     std::fprintf(stderr, "tabellomatics: unknown command '%s' (try --help)\n", argv[1]);
     return 2;

@@ -2,6 +2,7 @@
 // registrations, and the hidden dialog parent window.
 #include "core/engine_init.h"
 
+#include "core/report.h"
 #include "expr/stdfunctions.h"
 #include "platform/controls.h"
 #include "platform/qtext.h"
@@ -16,21 +17,37 @@ using platform::ClassInfo;
 
 namespace {
 
-std::unique_ptr<TKSApplication>& applicationSlot()
+// Lives until the process ends: windows may still name it while the
+// program's statics are torn down, so it is never destroyed.
+TKSApplication*& applicationSlot()
 {
-    static std::unique_ptr<TKSApplication> application;
+    static TKSApplication* application = nullptr;
     return application;
 }
 
-// Owned here; a window closed by someone else clears the pointer itself.
 platform::Form*& dialogFormSlot()
 {
     static platform::Form* form = nullptr;
     return form;
 }
 
+// Runs while the widget application is being torn down, before its widgets go.
+void freeDialogForm()
+{
+    delete dialogFormSlot();
+    dialogFormSlot() = nullptr;
+}
+
 // The place where the interpreter's host bindings are registered once they exist.
 void registerScriptBindings() {}
+
+// Engine classes that stored forms create by name.
+void registerEngineClasses()
+{
+    TKSReport::staticClassInfo();
+    TKSPreviewOptions::staticClassInfo();
+    TKSSaveReportOptions::staticClassInfo();
+}
 
 void createDialogForm()
 {
@@ -42,6 +59,7 @@ void createDialogForm()
     form->setBorderStyle(platform::BorderStyle::None);
     form->setBounds(-1000, -1000, 1, 1);
     dialogFormSlot() = form;
+    qAddPostRoutine(freeDialogForm);
 }
 
 } // namespace
@@ -64,9 +82,9 @@ std::string ApplicationPath()
 
 TKSApplication& KSApplication()
 {
-    auto& slot = applicationSlot();
+    TKSApplication*& slot = applicationSlot();
     if (!slot)
-        slot = std::make_unique<TKSApplication>();
+        slot = new TKSApplication();
     return *slot;
 }
 
@@ -82,6 +100,7 @@ void InitTabellomatics()
     if (!done) {
         done = true;
         KSApplication();
+        registerEngineClasses();
         registerScriptBindings();
         RegisterStdFunctionLibrary();
     }

@@ -201,7 +201,13 @@ void TKSReport::FireBeforePrint(std::vector<std::string>& memo1, TKSView& view)
     OnBeforePrint(this, args);
 }
 
-bool TKSReport::fire(const platform::MethodValue& handler, platform::EventArgs args)
+bool TKSReport::fire(const platform::MethodValue& handler)
+{
+    platform::EventArgs none;
+    return fire(handler, none);
+}
+
+bool TKSReport::fire(const platform::MethodValue& handler, platform::EventArgs& args)
 {
     if (!handler)
         return false;

@@ -248,7 +248,9 @@ private:
     void freeProgress();
     void reorderPages();
     std::string progressCaption() const;
-    bool fire(const platform::MethodValue& handler, platform::EventArgs args = {});
+    bool fire(const platform::MethodValue& handler);
+    // Var arguments come back in `args`.
+    bool fire(const platform::MethodValue& handler, platform::EventArgs& args);
     std::string settingsSection() const;
 
     mutable TKSSaveReportOptions saveOptions_;

@@ -4,6 +4,7 @@
 
 #include "objects/view.h"
 #include "platform/dialogs.h"
+#include "platform/gbk.h"
 #include "platform/uitexts.h"
 #include "platform/variant_date.h"
 #include "preview/progress.h"
@@ -201,7 +202,6 @@ void TKSReport::runPass(bool /*firstRun*/, bool finalPass)
     PreparedPageNo = 0;
     fire(OnScriptBeginReport);
     if (progress_) {
-        std::string caption = platform::loadText(47203);
         progress_->setCaption(progressCaption());
         progressPrefix_ = platform::loadText(finalPass_ ? 47205 : 47204);
         progress_->SetLine1(progressPrefix_ + "  1");
@@ -259,7 +259,8 @@ void TKSReport::freeProgress()
 void TKSReport::ShowProgressPage(int n)
 {
     if (OnProgress) {
-        fire(OnProgress, {Variant(n)});
+        platform::EventArgs args{Variant(n)};
+        fire(OnProgress, args);
     } else if (ShowProgress && progress_) {
         std::string line = progressPrefix_ + "  " + std::to_string(n);
         if (doublePass_ && finalPass_)

@@ -197,12 +197,9 @@ private:
 
     void readOperand()
     {
-        std::string text;
-        if (source_[pos_] == '%') {
-            std::size_t length = std::min<std::size_t>(2, source_.size() - pos_);
-            text.assign(source_.substr(pos_, length));
-            pos_ += length;
-        }
+        std::size_t prefixLength = source_[pos_] == '%' ? std::min<std::size_t>(2, source_.size() - pos_) : 0;
+        std::string text(source_.substr(pos_, prefixLength));
+        pos_ += prefixLength;
         bool isToken = false;
         if (pos_ < source_.size() && source_[pos_] == '\'') {
             std::size_t end = exprtext::findQuoteEnd(source_, pos_);
@@ -291,8 +288,10 @@ double parseNumber(std::string_view token)
 void upperInto(std::string& out, std::string_view text)
 {
     out.assign(text);
-    for (std::size_t i = 0; i < out.size(); i += platform::charLength(out, i)) {
-        if (out[i] >= 'a' && out[i] <= 'z')
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        if (platform::isLeadByte(static_cast<unsigned char>(out[i])))
+            ++i;  // the trail byte stays as it is
+        else if (out[i] >= 'a' && out[i] <= 'z')
             out[i] = static_cast<char>(out[i] - 'a' + 'A');
     }
 }
@@ -309,8 +308,19 @@ std::string unquoted(std::string_view literal)
     return text;
 }
 
+// Double with Double or Integer: the variant rules give a Double, so the
+// arithmetic can be done here without the general dispatch.
+bool plainDoubles(const Variant& a, const Variant& b)
+{
+    auto simple = [](platform::VarType t) { return t == platform::varDouble || t == platform::varInteger; };
+    return simple(a.type()) && simple(b.type())
+        && (a.type() == platform::varDouble || b.type() == platform::varDouble);
+}
+
 bool isZero(const Variant& value)
 {
+    if (value.type() == platform::varDouble || value.type() == platform::varInteger)
+        return value.toDouble() == 0;
     return platform::compare(platform::VarCompare::Equal, value, Variant(0));
 }
 
@@ -424,7 +434,7 @@ Variant TKSParser::Calc(std::string_view form)
             throw EKSExpressionError("Missing operand in expression");
         Variant& left = stack[work.count - 2];
         Variant& right = stack[work.count - 1];
-        if (nulls == platform::Nulls::Lenient)
+        if (nulls == platform::Nulls::Lenient && (left.isNull() || right.isNull()))
             platform::relaxNullOperands(left, right);
         --work.count;
         return {left, right};
@@ -436,6 +446,12 @@ Variant TKSParser::Calc(std::string_view form)
     };
     auto arithmetic = [&](platform::VarOp op) {
         auto [left, right] = binary();
+        if (plainDoubles(left, right) && op != platform::VarOp::Modulus) {
+            double a = left.toDouble();
+            double b = right.toDouble();
+            left = Variant(op == platform::VarOp::Add ? a + b : op == platform::VarOp::Subtract ? a - b : a * b);
+            return;
+        }
         left = platform::binaryOp(op, left, right);
     };
     auto comparison = [&](platform::VarCompare op) {
@@ -459,7 +475,12 @@ Variant TKSParser::Calc(std::string_view form)
         case opMod: arithmetic(platform::VarOp::Modulus); ++i; continue;
         case opDivide: {
             auto [left, right] = binary();
-            left = isZero(right) ? Variant(0) : platform::binaryOp(platform::VarOp::Divide, left, right);
+            if (isZero(right))
+                left = Variant(0);
+            else if (plainDoubles(left, right))
+                left = Variant(left.toDouble() / right.toDouble());
+            else
+                left = platform::binaryOp(platform::VarOp::Divide, left, right);
             ++i;
             continue;
         }

@@ -41,7 +41,7 @@ const platform::Variant* TKSVariables::Find(std::string_view name) const
 int TKSVariables::IndexOf(std::string_view name) const
 {
     for (std::size_t i = 0; i < entries_.size(); ++i) {
-        if (platform::sameName(entries_[i].name, name))
+        if (entries_[i].name.size() == name.size() && platform::sameName(entries_[i].name, name))
             return static_cast<int>(i);
     }
     return -1;

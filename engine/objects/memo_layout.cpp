@@ -126,8 +126,13 @@ bool TKSCustomMemoView::HighlightActive()
 {
     if (Highlight.Condition.empty() || !ParentReport || ParentReport->AppendBlanking())
         return false;
-    platform::Variant value = ParentReport->EvaluateExpression(*this, Highlight.Condition);
-    return !value.isNull() && !value.isEmpty() && value.toDouble() != 0;
+    try {
+        platform::Variant value = ParentReport->EvaluateExpression(*this, Highlight.Condition);
+        return !value.isNull() && !value.isEmpty() && value.toDouble() != 0;
+    } catch (const std::exception& error) {
+        ParentReport->ReportError(error.what());  // the normal font and fill stay
+        return false;
+    }
 }
 
 int TKSCustomMemoView::CalcHeight()
@@ -343,7 +348,6 @@ void TKSCustomMemoView::PlaceOnEndPage(platform::Stream& s)
         BeginDraw();
         if (Flag(ksf::WordWrap))
             trimTrailingBlanks(Memo1);
-        TextDrawSettings settings;
         std::vector<std::string> lines = Memo1;
         if (endsWithLaidOutMarker(lines))
             lines.pop_back();

@@ -109,6 +109,26 @@ int TextPainter::outputWidth(std::string_view line)
     return out_.textExtent(line).cx;
 }
 
+// Chinese Windows faces have a character cell as tall as their em; the free faces that
+// stand in for them have taller cells. The lines were placed for an em-tall cell, so
+// the substitute's cell is centred on that slot (across the line's direction).
+void TextPainter::output(int x, int y, std::string_view text, const std::vector<int>* advances)
+{
+    if (s_.font.charset() == platform::kGbkCharset && s_.rotation != ksrt180) {
+        platform::TextMetrics metrics = out_.textMetrics();
+        int shift = (metrics.height - std::abs(out_.logicalFont().height)) / 2;
+        if (shift > 0) {
+            if (s_.rotation == ksrtNone)
+                y -= shift;
+            else if (s_.rotation == ksrt270)
+                x += shift;
+            else
+                x -= shift;
+        }
+    }
+    out_.extTextOut(x, y, textFlags(), &s_.drawRect, text, advances);
+}
+
 unsigned TextPainter::textFlags() const
 {
     return platform::etoClipped | (s_.rightToLeft ? platform::etoRtlReading : 0u);
@@ -118,12 +138,12 @@ void TextPainter::drawLine(std::string_view line, int x, int y, int width)
 {
     selectOutputFont(fontSize_, escapement_);
     if (width <= 0 || line.size() < 2) {
-        out_.extTextOut(x, y, textFlags(), &s_.drawRect, line);
+        output(x, y, line);
         return;
     }
     platform::TextFit fit = out_.textExtentFit(line, INT_MAX);
     if (fit.extent.cx == width) {
-        out_.extTextOut(x, y, textFlags(), &s_.drawRect, line);
+        output(x, y, line);
         return;
     }
     // Per-byte advances (a pair's trail byte has none), fitted, then summed per character.
@@ -143,7 +163,7 @@ void TextPainter::drawLine(std::string_view line, int x, int y, int width)
         pos += len;
     }
     out_.setTextCharacterExtra(0);
-    out_.extTextOut(x, y, textFlags(), &s_.drawRect, line, &advances);
+    output(x, y, line, &advances);
     out_.setTextCharacterExtra(csx_);
 }
 
@@ -194,9 +214,9 @@ int TextPainter::drawChars(std::string_view line, int x, int y, int spacing)
         std::string_view ch = line.substr(pos, len);
         platform::Size extent = out_.textExtent(ch);
         switch (s_.rotation) {
-        case ksrt180: out_.extTextOut(x - extent.cx, y, textFlags(), &s_.drawRect, ch); break;
-        case ksrt360: out_.extTextOut(x, y + extent.cx, textFlags(), &s_.drawRect, ch); break;
-        default: out_.extTextOut(x, y, textFlags(), &s_.drawRect, ch); break;
+        case ksrt180: output(x - extent.cx, y, ch); break;
+        case ksrt360: output(x, y + extent.cx, ch); break;
+        default: output(x, y, ch); break;
         }
         int step = extra + spacing;
         switch (s_.rotation) {

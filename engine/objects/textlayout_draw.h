@@ -57,6 +57,7 @@ public:
 private:
     void selectOutputFont(int pointSize, int escapement);
     int outputWidth(std::string_view line);
+    void output(int x, int y, std::string_view text, const std::vector<int>* advances = nullptr);
     void drawLine(std::string_view line, int x, int y, int width);
     int drawChars(std::string_view line, int x, int y, int spacing);
     int spreadSpacing(std::string_view line, int total) const;

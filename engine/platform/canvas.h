@@ -76,6 +76,7 @@ enum class BrushStyle : std::uint8_t { Solid, Clear, Horizontal, Vertical, FDiag
 
 // Hatches repeat every 8 device pixels from the device origin; their lines have the
 // brush colour, the gaps the background colour in opaque mode and stay untouched otherwise.
+// A style value outside the enumeration (damaged input) fills solid.
 struct Brush {
     Color color = clWhite;
     BrushStyle style = BrushStyle::Solid;

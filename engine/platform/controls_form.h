@@ -100,7 +100,7 @@ private:
 
     int clientWidth_ = 0;
     int clientHeight_ = 0;
-    FormPosition position_ = FormPosition::DefaultPosOnly;
+    FormPosition position_ = FormPosition::Designed;
     BorderStyle borderStyle_ = BorderStyle::Sizeable;
     unsigned borderIcons_ = biSystemMenu | biMinimize | biMaximize;
     int modalResult_ = mrNone;

@@ -145,9 +145,10 @@ void Label::setAutoSize(bool autoSize)
     adjustSize();
 }
 
+// While a stored form is read, sizing waits until all properties are known.
 void Label::adjustSize()
 {
-    if (autoSize_ && label()) {
+    if (autoSize_ && label() && !isLoading()) {
         QSize size = label()->sizeHint();
         setBounds(left_, top_, size.width(), size.height());
     }
@@ -158,6 +159,12 @@ bool Label::widgetEvent(QEvent* event)
     if (isClick(event, widget()))
         click();
     return false;
+}
+
+void Label::loaded()
+{
+    Control::loaded();
+    adjustSize();
 }
 
 void Label::click() { fire(onClick); }

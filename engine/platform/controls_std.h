@@ -50,6 +50,7 @@ public:
     void setCaption(const std::string& caption);
     bool autoSize() const { return autoSize_; }
     void setAutoSize(bool autoSize);
+    void loaded() override;
 
     MethodValue onClick;
 

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <numeric>
 
@@ -358,6 +359,8 @@ void PainterCanvas::endMode()
 QBrush PainterCanvas::hatchBrush() const
 {
     int index = int(brush_.style) - int(BrushStyle::Horizontal);
+    if (index < 0 || index >= int(std::size(kHatchRows)))
+        return QBrush(toQColor(brush_.color));  // a damaged style value fills solid
     QImage tile(8, 8, QImage::Format_ARGB32_Premultiplied);
     QRgb line = toQColor(brush_.color).rgba();
     QRgb gap = backgroundMode_ == BackgroundMode::Opaque ? toQColor(backgroundColor_).rgba() : 0;
@@ -633,7 +636,8 @@ void PainterCanvas::drawCurvedFigure(int left, int top, int right, int bottom, i
     if (ellipse)
         painter_.drawEllipse(box);
     else
-        painter_.drawRoundedRect(box, std::abs(ellipseWidth) / 2.0, std::abs(ellipseHeight) / 2.0);
+        painter_.drawRoundedRect(box, std::fabs(double(ellipseWidth)) / 2.0,
+                                  std::fabs(double(ellipseHeight)) / 2.0);
     painter_.setBrush(Qt::NoBrush);
     endMode();
 }

@@ -179,6 +179,8 @@ MethodValue PropInfo::getMethod(const Object& object) const
 void PropInfo::setMethod(Object& object, MethodValue value) const
 {
     requireKind(kind_ == PropKind::Method, "an event");
+    if (!setMethod_)
+        throw PropertyError("Property " + name_ + " is read-only");
     setMethod_(object, std::move(value));
 }
 
@@ -191,6 +193,8 @@ std::string PropInfo::getBytes(const Object& object) const
 void PropInfo::setBytes(Object& object, std::string bytes) const
 {
     requireKind(kind_ == PropKind::Binary, "binary data");
+    if (!setBytes_)
+        throw PropertyError("Property " + name_ + " is read-only");
     setBytes_(object, std::move(bytes));
 }
 
@@ -203,6 +207,8 @@ std::vector<std::string> PropInfo::getList(const Object& object) const
 void PropInfo::setList(Object& object, std::vector<std::string> lines) const
 {
     requireKind(kind_ == PropKind::List, "a list");
+    if (!setList_)
+        throw PropertyError("Property " + name_ + " is read-only");
     setList_(object, std::move(lines));
 }
 

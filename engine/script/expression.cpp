@@ -138,8 +138,7 @@ void TKSInterpreterExpression::fail(int code, int pos, std::string name1, std::s
 void TKSInterpreterExpression::checkNativeStack() const
 {
     char here;
-    const char* limit = nativeStackLimit();
-    if (limit && &here < limit)
+    if (&here < nativeStackLimit_)
         fail(kserr::TooComplex, position());
 }
 
@@ -154,6 +153,7 @@ void TKSInterpreterExpression::reset()
     lastError_ = EKSInterpreterError(0);
     recordedHostError_ = nullptr;
     assignmentAllowed_ = true;
+    nativeStackLimit_ = nativeStackLimit();  // the thread that runs the script
 }
 
 Variant TKSInterpreterExpression::Run()
@@ -283,6 +283,14 @@ Variant TKSInterpreterExpression::combine(int op, const Variant& left, const Var
             if (!__builtin_mul_overflow(a, b, &r))
                 return Variant(int(r));
             break;
+        case tok::Div:
+            if (b != 0 && !(a == INT32_MIN && b == -1))
+                return Variant(int(a / b));
+            break;
+        case tok::Mod:
+            if (b != 0 && b != -1)
+                return Variant(int(a % b));
+            break;
         case tok::Equal: return Variant(a == b);
         case tok::NotEqual: return Variant(a != b);
         case tok::Less: return Variant(a < b);
@@ -325,7 +333,12 @@ Variant TKSInterpreterExpression::combine(int op, const Variant& left, const Var
         case tok::GreaterEqual: return Variant(platform::compare(VarCompare::GreaterEqual, left, right));
         default: break;
         }
-    } catch (const platform::VariantError&) {
+    } catch (const platform::VariantError& e) {
+        // Division by zero and overflow are arithmetic faults, not type errors:
+        // they travel on as host exceptions (recorded as error 6).
+        if (e.kind() == platform::VariantError::Kind::DivisionByZero ||
+            e.kind() == platform::VariantError::Kind::Overflow)
+            throw;
         fail(kserr::TypeMismatch, position());
     }
     fail(kserr::Internal, position(), "unknown operator");

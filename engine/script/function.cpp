@@ -128,8 +128,8 @@ Variant TKSInterpreterFunction::executeRoutine(const TKSInterpreterFunDesc& rout
 {
     pushState();
     assignmentAllowed_ = true;
-    const std::string savedUnit = currentUnit_;
     const bool switched = !routine.unitName.empty() && !platform::sameName(routine.unitName, currentUnit_);
+    const std::string savedUnit = switched ? currentUnit_ : std::string();
     try {
         if (switched)
             switchToUnit(routine.unitName);
@@ -137,16 +137,19 @@ Variant TKSInterpreterFunction::executeRoutine(const TKSInterpreterFunDesc& rout
         runBody(&routine, callerArgs);
     } catch (EKSInterpreterError& e) {
         applyPosition(e);
-        currentUnit_ = savedUnit;
+        if (switched)
+            currentUnit_ = savedUnit;
         popState();
         throw;
     } catch (std::exception& e) {
         recordHostError(e);
-        currentUnit_ = savedUnit;
+        if (switched)
+            currentUnit_ = savedUnit;
         popState();
         throw;
     }
-    currentUnit_ = savedUnit;
+    if (switched)
+        currentUnit_ = savedUnit;
     popState();
     return result_;
 }
@@ -424,17 +427,25 @@ void TKSInterpreterFunction::statement()
 
 void TKSInterpreterFunction::assignmentOrCall()
 {
+    if (peekCode() == tok::Colon) {
+        // A plain variable target: no argument block, no object.
+        const TKSToken* name = tok_;
+        nextToken();
+        nextToken();
+        if (cc_ != tok::Equal)
+            expected("'='");
+        nextToken();
+        const Variant value = expression();
+        ArgsLease plain(*this);
+        if (!SetValue(name->symbol, name->text, value, *plain))
+            fail(kserr::Undeclared, name->start, name->text);
+        if (!endsStatement(cc_))
+            expected("';'");
+        return;
+    }
     AssignTarget target;
     bool isTarget = false;
-    if (peekCode() == tok::Colon) {
-        target.symbol = tok_->symbol;
-        target.name = tok_->text;
-        target.nameToken = cur_;
-        nextToken();
-        isTarget = true;
-    } else {
-        identifierValue(Variant(), true, &target, &isTarget);
-    }
+    identifierValue(Variant(), true, &target, &isTarget);
     if (isTarget) {
         nextToken();
         if (cc_ != tok::Equal)

@@ -99,7 +99,7 @@ void TKSInterpreterRecHolder::assignFrom(const TKSInterpreterRecHolder& source)
         throw EKSInterpreterError(kserr::TypeMismatch);
     if (type_->copy)
         type_->copy(memory_.data(), source.memory_.data());
-    else
+    else if (!memory_.empty() && !source.memory_.empty())
         std::memcpy(memory_.data(), source.memory_.data(), std::min(memory_.size(), source.memory_.size()));
     for (std::size_t i = 0; i < type_->fields.size() && i < source.type_->fields.size(); ++i)
         setField(i, source.field(i));

@@ -31,6 +31,8 @@ public:
     void SetExpandingText(bool) override {}
     void SetCurrentView(TKSView*) override {}
     void FireBeforePrint(std::vector<std::string>&, TKSView&) override {}
+    std::unique_ptr<TKSBandDataset> CreateCountDataset() override { return nullptr; }
+    void ReportError(const std::string&) override {}
     TKSView* FindObject(std::string_view) const override { return nullptr; }
 };
 

@@ -409,7 +409,7 @@ TEST(CanvasBrushes, HatchGapsTakeTheBackgroundOnlyWhenOpaque)
                             "YYYYYYYY"}));
 }
 
-TEST(CanvasBrushes, ClearBrushLeavesTheInterior)
+TEST(CanvasBrushes, ClearBrushLeavesTheInteriorAndUnknownStylesFillSolid)
 {
     ImageCanvas c(8, 8);
     c.setBrush({clRed, BrushStyle::Solid});
@@ -418,6 +418,10 @@ TEST(CanvasBrushes, ClearBrushLeavesTheInterior)
     c.rectangle(1, 1, 7, 7);
     EXPECT_EQ(c.pixel(3, 3), clRed);
     EXPECT_EQ(c.pixel(1, 1), clBlack);
+
+    c.setBrush({clBlue, BrushStyle(200)});  // a damaged style value fills solid
+    c.fillRect({4, 4, 6, 6});
+    EXPECT_EQ(c.pixel(5, 5), clBlue);
 }
 
 TEST(CanvasPens, XorTwiceRestoresTheSurface)
@@ -748,8 +752,8 @@ TEST_F(CanvasText, DamagedAndEmptyTextIsMeasuredWithoutFault)
     c.extTextOut(-2000000000, 0, 0, nullptr, "abc", &huge);
     c.setTextCharacterExtra(2000000000);
     EXPECT_GT(c.textExtent("abcd").cx, 0);
-    EXPECT_TRUE(std::is_sorted(c.textExtentFit("abcd", 0).positions.begin(),
-                               c.textExtentFit("abcd", 0).positions.end()));
+    std::vector<int> positions = c.textExtentFit("abcd", 0).positions;
+    EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
     c.setTextCharacterExtra(0);
 
     c.selectFont(font("Arial", -2000000000));

@@ -328,14 +328,23 @@ TEST(FormText, DeepNestingAndEveryTruncationFailCleanly)
     }
     EXPECT_EQ(form.componentCount(), 0);
 
-    // Every prefix of a valid text either reads or fails with FormTextError.
+    // Every prefix of a valid text, and texts with single bytes replaced,
+    // either read or fail with FormTextError.
     std::string text = kForm;
-    for (std::size_t n = 0; n < text.size(); ++n) {
+    auto attempt = [](const std::string& candidate) {
         TestForm partial;
         try {
-            readForm(text.substr(0, n), partial, handlers);
+            readForm(candidate, partial, handlers);
         } catch (const FormTextError&) {
         }
+    };
+    for (std::size_t n = 0; n < text.size(); ++n)
+        attempt(text.substr(0, n));
+    const char replacements[] = {'\'', '#', '{', '}', '[', '(', '=', '.', '\n', '\0', '\xFF', '9', '$', '+', '<'};
+    for (std::size_t pos = 0; pos < text.size(); pos += 3) {
+        std::string mutated = text;
+        mutated[pos] = replacements[pos % sizeof replacements];
+        attempt(mutated);
     }
 }
 

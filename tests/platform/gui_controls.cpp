@@ -1,6 +1,7 @@
 // Host controls driven as real widgets (offscreen): a main window read from
 // form text, key events, modal loops, buttons, glyphs, pictures and lists.
 #include "platform/controls.h"
+#include "platform/dialogs.h"
 #include "platform/formtext.h"
 #include "platform/gbk.h"
 #include "platform/graphic.h"
@@ -9,8 +10,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -209,14 +212,14 @@ private Q_SLOTS:
         auto* edit2 = find<Edit>(*form, "Edit2");
         edit1->setFocus();
         QTest::keyClick(edit1->widget(), Qt::Key_Return, Qt::ShiftModifier);
-        QCOMPARE(keys, std::vector<int>{VK_RETURN});
+        QCOMPARE(keys, (std::vector<int>{VK_SHIFT, VK_RETURN}));
         QCOMPARE(form->widget()->focusWidget(), edit2->widget());
         QCOMPARE(prints, 0);  // Enter does not press the print button
 
         // A handler that clears Key swallows it; other keys reach the edit.
         QTest::keyClicks(edit2->widget(), "aXb");
         QCOMPARE(edit2->text(), std::string("ab"));
-        QCOMPARE(keys, (std::vector<int>{VK_RETURN, 'A', 'X', 'B'}));
+        QCOMPARE(keys, (std::vector<int>{VK_SHIFT, VK_RETURN, 'A', 'X', 'B'}));
 
         // Tab order follows TabOrder, not creation order.
         edit1->setFocus();
@@ -233,12 +236,12 @@ private Q_SLOTS:
             QCOMPARE(sender, &edit);
             ++changes;
         }};
-        setProperty(edit, "Text", Variant(gbk("联系电话")));
+        platform::setProperty(edit, "Text", Variant(gbk("联系电话")));
         QCOMPARE(static_cast<QLineEdit*>(edit.widget())->text(), QString("联系电话"));
         QCOMPARE(changes, 1);
-        setProperty(edit, "MaxLength", Variant(3));
+        platform::setProperty(edit, "MaxLength", Variant(3));
         QCOMPARE(static_cast<QLineEdit*>(edit.widget())->maxLength(), 3);
-        setProperty(edit, "ReadOnly", Variant(true));
+        platform::setProperty(edit, "ReadOnly", Variant(true));
         QVERIFY(static_cast<QLineEdit*>(edit.widget())->isReadOnly());
         QCOMPARE(findProperty(edit, "OnKeyDown")->typeName(), std::string("TKeyEvent"));
     }
@@ -339,7 +342,7 @@ private Q_SLOTS:
 
         BitBtn button;
         button.glyph()->setData(png.toStdString());
-        setProperty(button, "NumGlyphs", Variant(2));
+        platform::setProperty(button, "NumGlyphs", Variant(2));
         QIcon icon = static_cast<QPushButton*>(button.widget())->icon();
         QVERIFY(!icon.isNull());
         QImage normal = icon.pixmap(QSize(16, 16), QIcon::Normal).toImage();
@@ -374,11 +377,11 @@ private Q_SLOTS:
     {
         ComboBox combo;
         combo.items()->setLines({"one", "two", gbk("三")});
-        setProperty(combo, "ItemIndex", Variant(2));
+        platform::setProperty(combo, "ItemIndex", Variant(2));
         QCOMPARE(combo.text(), gbk("三"));
-        setProperty(combo, "ItemIndex", Variant(7));
+        platform::setProperty(combo, "ItemIndex", Variant(7));
         QCOMPARE(combo.itemIndex(), -1);
-        setProperty(combo, "Style", Variant("csDropDownList"));
+        platform::setProperty(combo, "Style", Variant("csDropDownList"));
         combo.setText("two");
         QCOMPARE(combo.itemIndex(), 1);
 
@@ -392,7 +395,7 @@ private Q_SLOTS:
         CheckBox box;
         int clicks = 0;
         box.onClick = MethodValue{[&](Object*, EventArgs&) { ++clicks; }};
-        setProperty(box, "Checked", Variant(true));
+        platform::setProperty(box, "Checked", Variant(true));
         QVERIFY(box.checked());
         QCOMPARE(clicks, 1);
     }
@@ -408,6 +411,67 @@ private Q_SLOTS:
         QVERIFY(written.find("Font.Name = '宋体'") != std::string::npos);
         QVERIFY(written.find("BorderIcons = [biSystemMenu]") != std::string::npos);
         QCOMPARE(again.findComponent("Edit1")->parentComponent(), again.findComponent("GroupBox1"));
+    }
+
+    void qtMessageBoxesMapFlagsAndButtons()
+    {
+        setDialogMode(DialogMode::Qt);
+        struct Case { int flags; QMessageBox::Icon icon; int buttons; QMessageBox::StandardButton press; int expected; };
+        const Case cases[] = {
+            {MB_YESNOCANCEL | MB_DEFBUTTON2 | MB_ICONQUESTION, QMessageBox::Question, 3, QMessageBox::Cancel, IDCANCEL},
+            {MB_ABORTRETRYIGNORE | MB_ICONERROR, QMessageBox::Critical, 3, QMessageBox::Retry, IDRETRY},
+            {MB_OKCANCEL | MB_ICONWARNING, QMessageBox::Warning, 2, QMessageBox::Ok, IDOK},
+            {MB_OK | MB_ICONINFORMATION, QMessageBox::Information, 1, QMessageBox::NoButton, IDOK},  // closed
+        };
+        for (const Case& c : cases) {
+            QString title, text;
+            QMessageBox::Icon icon = QMessageBox::NoIcon;
+            int buttons = 0;
+            QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+            QTimer::singleShot(0, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                title = box->windowTitle();
+                text = box->text();
+                icon = box->icon();
+                buttons = int(box->buttons().size());
+                defaultButton = box->standardButton(box->defaultButton());
+                if (c.press == QMessageBox::NoButton)
+                    box->close();
+                else
+                    box->button(c.press)->click();
+            });
+            int answer = messageBox(gbk("所选打印机错误"), gbk("错误"), c.flags);
+            QCOMPARE(answer, c.expected);
+            QCOMPARE(title, QString("错误"));
+            QCOMPARE(text, QString("所选打印机错误"));
+            QCOMPARE(icon, c.icon);
+            QCOMPARE(buttons, c.buttons);
+            if (c.flags & MB_DEFBUTTON2)
+                QCOMPARE(defaultButton, QMessageBox::No);
+        }
+    }
+
+    void qtInputBoxesAnswerTheTextOrTheDefault()
+    {
+        setDialogMode(DialogMode::Qt);
+        QString prompt, shown;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            prompt = dialog->labelText();
+            shown = dialog->textValue();
+            dialog->setTextValue("电话");
+            dialog->accept();
+        });
+        QCOMPARE(inputBox("", gbk("请写电话"), "123"), gbk("电话"));
+        QCOMPARE(prompt, QString("请写电话"));
+        QCOMPARE(shown, QString("123"));
+
+        QTimer::singleShot(0, [] { qobject_cast<QInputDialog*>(QApplication::activeModalWidget())->reject(); });
+        std::string value = "kept";
+        QVERIFY(!inputQuery("c", "p", value));
+        QCOMPARE(value, std::string("kept"));
     }
 
     void deletingAParentKeepsChildControlsSafe()

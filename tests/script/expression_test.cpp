@@ -95,10 +95,12 @@ TEST(ScriptExpression, MalformedExpressionsRaiseTheirErrors)
             ADD_FAILURE() << c.source << " ran";
         } catch (const EKSInterpreterError& e) {
             EXPECT_EQ(e.code, c.code) << c.source << ": " << e.message;
-            if (c.message)
+            if (c.message) {
                 EXPECT_EQ(e.message, c.message) << c.source;
-            if (c.position >= 0)
+            }
+            if (c.position >= 0) {
                 EXPECT_EQ(e.position, c.position) << c.source;
+            }
         } catch (const std::exception& e) {
             // Host errors propagate unchanged and are recorded as error 6.
             EXPECT_EQ(c.code, kserr::ExternalInUnit) << c.source << ": " << e.what();

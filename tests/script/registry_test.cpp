@@ -5,6 +5,7 @@
 
 #include "platform/gbk.h"
 #include "script/record.h"
+#include "script/symbols.h"
 
 #include <cstring>
 
@@ -213,7 +214,7 @@ TEST_F(HostFixture, EventsCallBackIntoTheScript)
                 "procedure Changed(Sender: TObject);\n"
                 "begin\n"
                 "  Hits := Hits + 1;\n"
-                "  TTestItem(Sender).Caption := 'changed ' + Twice(Hits);\n"
+                "  TTestItem(Sender).Caption := TTestItem(Sender).Caption + '!';\n"
                 "end;\n"
                 "procedure Main;\n"
                 "begin\n"
@@ -224,7 +225,11 @@ TEST_F(HostFixture, EventsCallBackIntoTheScript)
     ASSERT_TRUE(item.onChange);
     item.fireChange();
     item.fireChange();
-    EXPECT_EQ(item.caption, "changed 4");
+    EXPECT_EQ(item.caption, "cap!!");
+    Variant hits;
+    TKSInterpreterArgs args;
+    ASSERT_TRUE(p.GetValue(internSymbol("Hits"), "Hits", hits, args));
+    EXPECT_EQ(hits.toInteger(), 2);
 
     p.setSource("unit Report; procedure Other(Sender: TObject); begin end; "
                 "procedure Main; begin Item.OnOther := Other; end; end.");

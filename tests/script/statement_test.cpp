@@ -67,7 +67,7 @@ TEST(ScriptStatements, RunEveryStatementForm)
          Variant("inout")},
         {"error in handler is discarded",
          "begin try Result := 1 div 0 except Result := 'a'; Result := Undefined; Result := 'b' end end", Variant("a")},
-        {"const section", "const K = 6; begin Result := K * 7 end", Variant(42)},
+        {"const section", "var X: Integer; const K = 6; begin Result := K * 7 end", Variant(42)},
         {"string index", "var s: string; begin s := 'abc'; Result := s[2] end", Variant("b")},
         {"string element assignment", "var s: string; begin s := 'abc'; s[2] := 'x'; Result := s end", Variant("axc")},
         {"case-insensitive names", "var Counter: Integer; BEGIN counter := 4; RESULT := COUNTER End", Variant(4)},
@@ -78,6 +78,7 @@ TEST(ScriptStatements, RunEveryStatementForm)
     for (const BodyCase& c : cases) {
         TKSInterpreterProgram p;
         // A small host function used by a few cases.
+        p.adapter().RegisterHostClass("Test", &platform::Object::staticClassInfo());
         p.adapter().RegisterFunction("Test", "IntS", 1, {3}, 256, [](Variant& r, TKSInterpreterArgs& a) {
             r = Variant(a.arg(0).toString());
         });
@@ -102,15 +103,18 @@ TEST(ScriptStatements, ErrorsCarryCodeMessageAndPosition)
         {"var i: Integer; begin for i := 1.5 to 3 do ; end", kserr::IntegerRequired,
          "Type of expression must be integer", -1},
         {"begin while 1 do ; end", kserr::BooleanRequired, "Type of expression must be boolean", 11},
-        {"begin if true Result := 1 end", kserr::Expected, "'then' expected but 'Result' found", 14},
-        {"begin Result := 1 Result := 2 end", kserr::Expected, "';' expected but 'Result' found", 18},
-        {"begin Result = 1 end", kserr::Undeclared, nullptr, -1},
+        {"begin if true do Result := 1 end", kserr::Expected, "'then' expected but 'do' found", 14},
+        {"begin if true Result := 1 end", kserr::MissingOperator, "Missing operator or semicolon", 20},
+        {"begin Result := 1 (2) end", kserr::Expected, "';' expected but '(' found", 18},
+        {"begin Result := 1 Result := 2 end", kserr::MissingOperator, "Missing operator or semicolon", 24},
+        {"begin Result = 1 end", kserr::Expected, "';' expected but '=' found", 13},
         {"begin x := 1 end", kserr::Undeclared, "Undeclared Identifier 'x'", 6},
         {"begin Result : 1 end", kserr::Expected, "'=' expected but '1' found", 15},
-        {"begin Result := 1", kserr::Expected, "'end' expected but End of File found", 17},
+        {"begin Result := 1", kserr::Expected, "';' expected but End of File found", 17},
+        {"begin Result := 1;", kserr::Expected, "'end' expected but End of File found", 18},
         {"begin for 1 to 2 do ; end", kserr::Expected, "Identifier expected but '1' found", 10},
         {"var i: Integer; begin for i := 1 do ; end", kserr::Expected, "'to' or 'downto' expected but 'do' found", 33},
-        {"begin case 1 of 1 Result := 1 end end", kserr::Expected, "':' expected but 'Result' found", 18},
+        {"begin case 1 of 1 do Result := 1 end end", kserr::Expected, "':' expected but 'do' found", 18},
         {"begin case 'a' of 1: ; end end", kserr::IntegerRequired, nullptr, -1},
         {"begin try Result := 1 end", kserr::Expected, "'finally' expected but 'end' found", 22},
         {"begin repeat Result := 1 end", kserr::Expected, "'until' expected but 'end' found", 25},
@@ -122,8 +126,8 @@ TEST(ScriptStatements, ErrorsCarryCodeMessageAndPosition)
         {"var a: array [3..1] of Integer; begin end", kserr::InvalidRange, "Invalid array range", -1},
         {"var a: array 5 of Integer; begin end", kserr::Expected, "'[' or 'Of' expected but '5' found", 13},
         {"var a: array [1 2] of Integer; begin end", kserr::Expected, "'..' expected but '2' found", 16},
-        {"const K 5; begin end", kserr::Expected, "= expected but '5' found", 8},
-        {"x := 1", kserr::Expected, nullptr, -1},
+        {"var x: Integer; const K 5; begin end", kserr::Expected, "= expected but '5' found", 24},
+        {"x := 1", kserr::Undeclared, "Undeclared Identifier 'x'", 0},
         {"var s: string; begin Result := s[1] end", kserr::ExternalInUnit, nullptr, -1},
         {"var s: string; begin s := 'ab'; Result := s[1, 2] end", kserr::TooManyBounds, "Too many array bounds", -1},
         {"var i: Integer; begin Result := i[1] end", kserr::ArrayRequired, "Array type required", -1},
@@ -135,15 +139,18 @@ TEST(ScriptStatements, ErrorsCarryCodeMessageAndPosition)
             ADD_FAILURE() << c.body << " ran";
         } catch (const EKSInterpreterError& e) {
             EXPECT_EQ(e.code, c.code) << c.body << ": " << e.message;
-            if (c.message)
+            if (c.message) {
                 EXPECT_EQ(e.message, c.message) << c.body;
-            if (c.position >= 0)
+            }
+            if (c.position >= 0) {
                 EXPECT_EQ(e.position, c.position) << c.body;
+            }
         } catch (const std::exception& e) {
             EXPECT_EQ(c.code, kserr::ExternalInUnit) << c.body << ": " << e.what();
             EXPECT_EQ(p.lastError().code, kserr::ExternalInUnit) << c.body;
-            if (c.code == kserr::ExternalInUnit)
+            if (c.code == kserr::ExternalInUnit) {
                 EXPECT_STREQ(e.what(), "range check error");
+            }
         }
     }
 }

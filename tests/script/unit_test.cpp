@@ -135,7 +135,7 @@ TEST(ScriptUnits, RoutineCallErrors)
 TEST(ScriptUnits, RecursionDepthIsLimited)
 {
     const char* source = "unit U; function Down(N: Integer): Integer; begin if N = 0 then Result := 0 "
-                         "else Result := 1 + Down(N - 1); end; procedure Main; begin end; end.";
+                         "else Result := Down(N - 1) + 1; end; procedure Main; begin end; end.";
     TKSInterpreterProgram p;
     p.setSource(source);
     p.Compile();

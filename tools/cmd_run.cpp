@@ -1,0 +1,82 @@
+// tabellomatics run: compiles the unit in a script file with the engine's global
+// registry and runs its Main; script errors go to standard error with status 1.
+#include "command.h"
+
+#include "platform/dialogs.h"
+#include "platform/gbk.h"
+#include "script/fm.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+// A UTF-8 text file as GBK lines joined by CR LF (the line breaks that error
+// line numbers count); false when the file cannot be read.
+bool readScriptFile(const std::filesystem::path& file, std::string& text)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return false;
+    text.clear();
+    std::string line;
+    bool first = true;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        text += (first ? "" : "\r\n") + platform::utf8ToGbk(line);
+        first = false;
+    }
+    return true;
+}
+
+void printError(int code, const std::string& message, const std::string& unit, int line, int position)
+{
+    std::fprintf(stderr, "Script error %d: %s\n  unit %s, line %d, position %d\n", code,
+                 platform::gbkToUtf8(message).c_str(), platform::gbkToUtf8(unit).c_str(), line, position);
+}
+
+int runScriptFile(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: tabellomatics run FILE.pas [ARG]...\n");
+        return 2;
+    }
+    const std::filesystem::path file = argv[1];
+    std::string source;
+    if (!readScriptFile(file, source)) {
+        std::fprintf(stderr, "tabellomatics run: cannot read '%s'\n", argv[1]);
+        return 1;
+    }
+    platform::setDialogMode(platform::DialogMode::Console);
+
+    TKSInterpreterFm interpreter;
+    const std::filesystem::path folder = file.parent_path();
+    // Units named in uses clauses: unit name + ".pas" next to the script file.
+    interpreter.OnGetUnitSource = [folder](TKSInterpreterUnit&, const std::string& unitName, std::string& text) {
+        return readScriptFile(folder / (platform::gbkToUtf8(unitName) + ".pas"), text);
+    };
+    interpreter.setSource(source);
+    try {
+        interpreter.Compile();
+        interpreter.Run();
+    } catch (const EKSInterpreterError& e) {
+        printError(e.code, e.message, e.unitName, e.line, e.position);
+        return 1;
+    } catch (const std::exception& e) {
+        const EKSInterpreterError& last = interpreter.lastError();
+        if (last.code != 0)
+            printError(last.code, last.message, last.unitName, last.line, last.position);
+        else
+            std::fprintf(stderr, "Script error: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
+
+const ToolCommandRegistration registration({"run", "FILE.pas [ARG]...",
+                                            "compile the unit in FILE.pas and run its Main; script errors exit with 1",
+                                            &runScriptFile});
+
+} // namespace
