@@ -6,23 +6,14 @@
 #include "platform/gbk.h"
 #include "platform/image_canvas.h"
 
+#include "support/gui_app.h"
+
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
 
 namespace {
 
-void ensureGuiApp()
-{
-    if (QGuiApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "test_objects";
-    static char* argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);
-}
 
 class PreviewReport : public TKSReportContext {
 public:

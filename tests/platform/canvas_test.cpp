@@ -4,6 +4,8 @@
 #include "platform/font_resolver.h"
 #include "platform/gbk.h"
 
+#include "support/gui_app.h"
+
 #include <gtest/gtest.h>
 
 #include <QFontInfo>
@@ -18,18 +20,6 @@ using namespace platform;
 
 namespace {
 
-// Text needs a GUI application; it lives for the whole test run.
-void ensureGuiApp()
-{
-    if (QGuiApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "test_platform";
-    static char* argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);
-}
 
 // The surface as rows of characters: '.' white, '#' black, 'R' red, 'B' blue, 'Y'
 // yellow, '?' anything else.

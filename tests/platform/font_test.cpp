@@ -4,6 +4,8 @@
 #include "platform/font_resolver.h"
 #include "platform/image_canvas.h"
 
+#include "support/gui_app.h"
+
 #include <gtest/gtest.h>
 
 #include <QFontDatabase>
@@ -15,17 +17,6 @@ using namespace platform;
 
 namespace {
 
-void ensureGuiApp()
-{
-    if (QGuiApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "test_platform";
-    static char* argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);
-}
 
 const char kSongti[] = "\xCB\xCE\xCC\xE5";               // 宋体
 const char kNewSongti[] = "\xD0\xC2\xCB\xCE\xCC\xE5";    // 新宋体
