@@ -4,6 +4,7 @@
 
 #include "core/report.h"
 #include "expr/stdfunctions.h"
+#include "objects/memo.h"
 #include "platform/controls.h"
 #include "platform/qtext.h"
 
@@ -47,6 +48,8 @@ void registerEngineClasses()
     TKSReport::staticClassInfo();
     TKSPreviewOptions::staticClassInfo();
     TKSSaveReportOptions::staticClassInfo();
+    // Text objects are created by type code when templates and prepared pages load.
+    RegisterMemoView();
 }
 
 void createDialogForm()
