@@ -159,17 +159,7 @@ void TKSInterpreterExpression::reset()
 Variant TKSInterpreterExpression::Run()
 {
     reset();
-    try {
-        result_ = expression();
-    } catch (EKSInterpreterError& e) {
-        applyPosition(e);
-        lastError_ = e;
-        throw;
-    } catch (std::exception& e) {
-        recordHostError(e);
-        throw;
-    }
-    return result_;
+    return runReportingErrors([this] { result_ = expression(); });
 }
 
 void TKSInterpreterExpression::applyPosition(EKSInterpreterError& error)

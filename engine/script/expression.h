@@ -115,6 +115,22 @@ protected:
     };
 
     // --- Errors ---
+    // Runs `body` as a top-level run: script errors get their position and are
+    // kept as the last error, host errors are recorded; both propagate.
+    template <class Body> Variant runReportingErrors(Body&& body)
+    {
+        try {
+            body();
+        } catch (EKSInterpreterError& e) {
+            applyPosition(e);
+            lastError_ = e;
+            throw;
+        } catch (std::exception& e) {
+            recordHostError(e);
+            throw;
+        }
+        return result_;
+    }
     void applyPosition(EKSInterpreterError& error);
     void recordHostError(const std::exception& error);
     void checkNativeStack() const;

@@ -75,17 +75,7 @@ void TKSInterpreterFunction::reset()
 Variant TKSInterpreterFunction::Run()
 {
     reset();
-    try {
-        runBody(nullptr, &ownArgs_);
-    } catch (EKSInterpreterError& e) {
-        applyPosition(e);
-        lastError_ = e;
-        throw;
-    } catch (std::exception& e) {
-        recordHostError(e);
-        throw;
-    }
-    return result_;
+    return runReportingErrors([this] { runBody(nullptr, &ownArgs_); });
 }
 
 // --- Frames and routines ------------------------------------------------------

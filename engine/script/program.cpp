@@ -17,29 +17,12 @@ Variant TKSInterpreterProgram::Run()
     if (source().size() < 8 || !platform::sameName(std::string_view(source()).substr(0, 8), "program "))
         return TKSInterpreterUnit::Run();
     reset();
-    try {
-        runProgram();
-    } catch (EKSInterpreterError& e) {
-        applyPosition(e);
-        lastError_ = e;
-        throw;
-    } catch (std::exception& e) {
-        recordHostError(e);
-        throw;
-    }
-    return result_;
+    return runReportingErrors([this] { runProgram(); });
 }
 
 void TKSInterpreterProgram::runProgram()
 {
-    nextToken();
-    if (cc_ != tok::Identifier)
-        expected(interpreterErrorText(kserr::TextIdentifier));
-    currentUnit_ = tok_->text;
-    nextToken();
-    if (cc_ != tok::Semicolon)
-        expected("';'");
-    nextToken();
+    readHeaderName();
     std::vector<std::string> usesNames;
     while (cc_ != tok::Begin && cc_ != tok::End) {
         if (!readUnitDeclaration(usesNames))

@@ -19,25 +19,18 @@ void TKSInterpreterUnit::reset()
 void TKSInterpreterUnit::Compile()
 {
     reset();
-    try {
+    runReportingErrors([this] {
         if (cc_ != tok::Unit)
             expected("'unit'");
         readUnit();
         compiled_ = true;
-    } catch (EKSInterpreterError& e) {
-        applyPosition(e);
-        lastError_ = e;
-        throw;
-    } catch (std::exception& e) {
-        recordHostError(e);
-        throw;
-    }
+    });
 }
 
 Variant TKSInterpreterUnit::Run()
 {
     reset();
-    try {
+    return runReportingErrors([this] {
         switch (cc_) {
         case tok::Unit: {
             readUnit();
@@ -60,18 +53,10 @@ Variant TKSInterpreterUnit::Run()
         default:
             result_ = expression();
         }
-    } catch (EKSInterpreterError& e) {
-        applyPosition(e);
-        lastError_ = e;
-        throw;
-    } catch (std::exception& e) {
-        recordHostError(e);
-        throw;
-    }
-    return result_;
+    });
 }
 
-void TKSInterpreterUnit::readUnit()
+void TKSInterpreterUnit::readHeaderName()
 {
     nextToken();
     if (cc_ != tok::Identifier)
@@ -81,6 +66,11 @@ void TKSInterpreterUnit::readUnit()
     if (cc_ != tok::Semicolon)
         expected("';'");
     nextToken();
+}
+
+void TKSInterpreterUnit::readUnit()
+{
+    readHeaderName();
     std::vector<std::string> usesNames;
     while (cc_ != tok::End) {
         if (!readUnitDeclaration(usesNames)) {

@@ -38,6 +38,8 @@ public:
     UnitSourceHook OnGetUnitSource;
 
 protected:
+    // After "unit" or "program": the name and its ";"; the name becomes the current unit.
+    void readHeaderName();
     void readUnit();
     void readRoutineDeclaration();
     void readExternal(TKSInterpreterFunDesc& routine);
