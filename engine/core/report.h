@@ -9,6 +9,7 @@
 #include "objects/persistent.h"
 #include "objects/reportcontext.h"
 #include "platform/component.h"
+#include "platform/settings.h"
 #include "platform/stream.h"
 
 #include <memory>
@@ -252,6 +253,11 @@ private:
     // Var arguments come back in `args`.
     bool fire(const platform::MethodValue& handler, platform::EventArgs& args);
     std::string settingsSection() const;
+    struct SettingsPlace {
+        platform::Settings store;
+        std::string key;
+    };
+    std::optional<SettingsPlace> settingsPlace() const;
 
     mutable TKSSaveReportOptions saveOptions_;
     mutable TKSPreviewOptions previewOptions_;

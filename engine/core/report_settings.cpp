@@ -33,17 +33,28 @@ static std::string joinKey(std::string path, const std::string& section)
     return path + section;
 }
 
+// Where this report's print settings live: the user's store under RegistryPath
+// or the INI file, with the report's section; nothing when saving is off.
+std::optional<TKSReport::SettingsPlace> TKSReport::settingsPlace() const
+{
+    const TKSSaveReportOptions& options = saveOptions_;
+    const std::string section = settingsSection();
+    if (!options.AutoLoadSaveSetting || section.empty())
+        return std::nullopt;
+    if (options.UseRegistry)
+        return SettingsPlace{platform::Settings::userStore(), joinKey(options.RegistryPath, section)};
+    return SettingsPlace{platform::Settings::iniFile(options.IniFileName), section};
+}
+
 void TKSReport::LoadReportSetting()
 {
     if (fire(OnLoadReportSetting))
         return;
-    const TKSSaveReportOptions& options = saveOptions_;
-    const std::string section = settingsSection();
-    if (!options.AutoLoadSaveSetting || section.empty())
+    std::optional<SettingsPlace> place = settingsPlace();
+    if (!place)
         return;
-    platform::Settings store = options.UseRegistry ? platform::Settings::userStore()
-                                                   : platform::Settings::iniFile(options.IniFileName);
-    const std::string key = options.UseRegistry ? joinKey(options.RegistryPath, section) : section;
+    platform::Settings& store = place->store;
+    const std::string& key = place->key;
     if (!store.keyExists(key))
         return;
     Taoda = store.readBool(key, "taoda", Taoda);
@@ -65,13 +76,11 @@ void TKSReport::SaveReportSetting()
 {
     if (fire(OnSaveReportSetting))
         return;
-    const TKSSaveReportOptions& options = saveOptions_;
-    const std::string section = settingsSection();
-    if (!options.AutoLoadSaveSetting || section.empty())
+    std::optional<SettingsPlace> place = settingsPlace();
+    if (!place)
         return;
-    platform::Settings store = options.UseRegistry ? platform::Settings::userStore()
-                                                   : platform::Settings::iniFile(options.IniFileName);
-    const std::string key = options.UseRegistry ? joinKey(options.RegistryPath, section) : section;
+    platform::Settings& store = place->store;
+    const std::string& key = place->key;
     store.writeBool(key, "taoda", Taoda);
     store.writeInteger(key, "mmPrintOffsetTop", mmPrintOffsetTop);
     store.writeInteger(key, "mmPrintOffsetLeft", mmPrintOffsetLeft);
