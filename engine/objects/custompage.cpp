@@ -3,6 +3,7 @@
 
 #include "core/textutil.h"
 #include "core/units.h"
+#include "expr/exprtext.h"
 #include "objects/view.h"
 
 #include <algorithm>
@@ -11,13 +12,21 @@ const platform::ClassInfo& TKSCustomPage::staticClassInfo()
 {
     static const platform::ClassInfo info =
         platform::ClassInfo::define<TKSCustomPage>("TKSCustomPage", &TKSPersistent::staticClassInfo())
-            .prop("Visible", &TKSCustomPage::Visible);
+            .prop("Visible", &TKSCustomPage::Visible)
+            .prop("PrintToPrevPage", &TKSCustomPage::PrintToPrevPage)
+            .prop("OutlineText", [](const TKSCustomPage& p) { return p.OutlineText(); },
+                  [](TKSCustomPage& p, const std::string& t) { p.SetOutlineText(t); })
+            .event("OnActivate", "TNotifyEvent", &TKSCustomPage::OnActivate)
+            .event("OnBeginPage", "TKSBeginPageEvent", &TKSCustomPage::OnBeginPage)
+            .event("OnEndPage", "TKSEndPageEvent", &TKSCustomPage::OnEndPage);
     return info;
 }
 
 TKSCustomPage::TKSCustomPage() = default;
 
 TKSCustomPage::~TKSCustomPage() { ClearObjects(); }
+
+void TKSCustomPage::SetOutlineText(std::string_view text) { outlineText_ = std::string(exprtext::trimmed(text)); }
 
 int TKSCustomPage::PrintableWidthPixels() const
 {

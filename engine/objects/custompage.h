@@ -3,8 +3,10 @@
 #pragma once
 
 #include "objects/persistent.h"
+#include "platform/font.h"
 
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -22,6 +24,21 @@ public:
 
     TKSReportContext* ParentReport = nullptr;
     bool Visible = true;
+    bool PrintToPrevPage = false;
+    // Default font of new objects.
+    platform::Font Font;
+    // Report pages: evaluated at each build into the page's outline entry.
+    const std::string& OutlineText() const { return outlineText_; }
+    void SetOutlineText(std::string_view text);
+    platform::MethodValue OnActivate;
+    platform::MethodValue OnBeginPage, OnEndPage;  // page number
+
+    // The stored page record (after the class name); each page class writes
+    // its own, the base has none.
+    virtual void LoadFromStream(platform::Stream& /*s*/) {}
+    virtual void SaveToStream(platform::Stream& /*s*/) const {}
+    // Run after a whole template has loaded.
+    virtual void AfterLoad() {}
 
     // Margins, thousandths of a millimetre; paper in tenths of a millimetre.
     int MarginLeft = 0, MarginTop = 0, MarginRight = 0, MarginBottom = 0;
@@ -50,4 +67,5 @@ public:
 
 private:
     std::vector<TKSView*> objects_;  // owned
+    std::string outlineText_;
 };
