@@ -2,6 +2,7 @@
 // the entry points that prepare, show and print them.
 #pragma once
 
+#include "core/dictionary.h"
 #include "core/pages.h"
 #include "core/report_options.h"
 #include "expr/parser.h"
@@ -12,6 +13,7 @@
 #include "platform/settings.h"
 #include "platform/stream.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -116,6 +118,9 @@ public:
     std::string PrinterName = "Default Printer";
     std::vector<std::string> Script;
     std::uint16_t ReportFlags = 0;
+    TKSDictionary Dictionary;
+    // The printer name as templates store it.
+    std::string StoredPrinterName() const;
     bool DoublePass() const override { return doublePass_; }
     void SetDoublePass(bool on) { doublePass_ = on; }
     bool StrictNulls() const override { return strictNulls_; }
@@ -123,7 +128,7 @@ public:
 
     // --- Run-time state
     TKSPages Pages;
-    TKSEndPages EndPages;
+    TKSEndPages EndPages{this};
     TKSVariables Variables;
     std::string FileName;
     TKSCustomPage* CurPage = nullptr;
@@ -155,6 +160,26 @@ public:
     void SetDocMode(int mode) { docMode_ = mode; }
     void SetPrintBackground(bool on) { printBackground_ = on; }
 
+    // --- Page builder state (report_pass.cpp and the page builder)
+    // The next template page continues on the last prepared page at the saved position.
+    bool PageContinues = false;
+    int SavedCurY = 0, SavedBottom = 0;
+    // Objects are written into prepared pages in the first pass of a double pass too.
+    bool WriteInFirstPass = false;
+    // Objects told about every memo written to a prepared page.
+    std::vector<TKSView*> PassObjects;
+    TKSView* CurrentView() const { return currentView_; }
+    void SetAppendBlanking(bool on) { appendBlanking_ = on; }
+    // Fires a report event; false when it has no handler.
+    bool FireEvent(const platform::MethodValue& handler, platform::EventArgs& args) { return fire(handler, args); }
+    // A band expression (condition, outline text) in the report's context.
+    platform::Variant EvaluateText(std::string_view expression);
+    // The page builder's script functions ("NEWPAGE", "NEWCOLUMN", "SHOWBAND",
+    // "CurY", "FreeSpace", "PAGEHEIGHT", "PAGEWIDTH"); false for other names.
+    bool BuilderFunction(std::string_view name, const std::vector<platform::Variant>& args, platform::Variant& value);
+    // "_KS_Page": PreparedPageNo + 1, counted from the page's start on a ResetPageNo page.
+    int PageNumber() const;
+
     // --- Entry points
     void ShowReport();
     bool PrepareReport();
@@ -168,6 +193,19 @@ public:
     void LoadFromStream(platform::Stream& s);
     void SaveToStream(platform::Stream& s) const;
     void SelectPrinter(std::string_view name);
+    // The prepared-report file (".ksp"). Loading does nothing for a missing
+    // file and shows message 47501 for a file of another kind (false then).
+    void SavePreparedReport(const std::string& fileName);
+    bool LoadPreparedReport(const std::string& fileName);
+    // The same on streams; append keeps the pages already there.
+    void SavePreparedToStream(platform::Stream& s);
+    bool LoadPreparedFromStream(platform::Stream& s, bool append = false);
+    // Load progress of a prepared-report file: page number, page count.
+    std::function<void(int page, int count)> OnLoadProgress;
+    // The report's and the template page's OnBeginPage with PreparedPageNo.
+    void FireBeginPage(TKSCustomPage* templatePage);
+    // Binds the script events of a loaded prepared page's objects.
+    void BindPreparedPageEvents(TKSCustomPage& page);
     // Per-report print settings in the settings store.
     void LoadReportSetting();
     void SaveReportSetting();
@@ -217,14 +255,15 @@ public:
     TKSView* FindObject(std::string_view name) const override;
     int PageCount() const override { return Pages.Count(); }
     TKSCustomPage* Page(int index) const override { return Pages.Page(index); }
-    std::unique_ptr<TKSBandDataset> CreateCountDataset() override { return nullptr; }
+    TKSBandDataset* FindDataset(std::string_view name) const override;
+    TKSBandDataset* ReportDataset() const override;
+    std::unique_ptr<TKSBandDataset> CreateCountDataset() override;
     void ReportError(const std::string& text) override;
     bool HasError() const override { return ErrorFlag; }
     platform::Component* ComponentOwner() const override { return owner(); }
 
 protected:
-    // The page loop of one pass: builds the visible template pages into
-    // EndPages. Nothing builds pages yet, so the base builds none.
+    // The page loop of one pass: builds the visible template pages into EndPages.
     virtual void RunPageLoop();
     // Hands the prepared pages to the preview window; nothing until the
     // preview window exists.
@@ -243,11 +282,25 @@ private:
     bool userFunction(std::string_view name, const TKSArguments& arguments, platform::Variant& value);
     void setReference(platform::Component*& field, platform::Component* value);
     void runPass(bool firstRun, bool finalPass);
+    // Template loading steps; readTemplateBody is false when object classes were missing.
+    void clearTemplate();
+    void addPage(std::unique_ptr<TKSCustomPage> page);
+    bool readTemplateBody(platform::Stream& s);
+    void readPageRecord(platform::Stream& s, std::uint16_t version);
+    void readObjectRecord(platform::Stream& s, std::uint8_t type, std::string& missing);
+    void afterTemplateLoad();
     void runScript();
+    // Steps of the page loop (report_pass.cpp).
+    void showDialogPages();
+    void buildTemplatePages();
+    void endTemplatePage(int index);
+    void finishLastPage();
     void handlePassError(const std::exception* error);
     void createProgress();
     void freeProgress();
     void reorderPages();
+    void readPreparedPage(platform::Stream& s, int version, bool fileCompressed, bool wantCompressed);
+    void compilePreparedScript();
     std::string progressCaption() const;
     bool fire(const platform::MethodValue& handler);
     // Var arguments come back in `args`.
