@@ -75,7 +75,7 @@ bool TKSReport::PrepareReport()
                     noCompression = true;
         if (noCompression)
             CompressLevel = kszcNone;
-        EndPages.Compress = CompressLevel != kszcNone;
+        EndPages.Compressed = CompressLevel != kszcNone;
         EndPages.Flag2 = true;
         fire(OnBeginDoc);
         const int passes = doublePass_ ? 2 : 1;
@@ -208,12 +208,11 @@ void TKSReport::runPass(bool /*firstRun*/, bool finalPass)
         progress_->show();
     }
     RunPageLoop();
+    EndPages.FinishPage(EndPages.Count() - 1);
     TotalPages = EndPages.Count();
     if (fire(OnScriptEndReport))
         OnScriptEndReport = {};
 }
-
-void TKSReport::RunPageLoop() {}
 
 void TKSReport::handlePassError(const std::exception* error)
 {
@@ -276,7 +275,7 @@ void TKSReport::reorderPages()
     int runStart = 0;
     int previous = 0;
     for (int k = 0; k < EndPages.Count(); ++k) {
-        const int c = EndPages.Page(k).TemplatePageNo;
+        const int c = EndPages.Page(k)->TemplatePageNo;
         if (c > 1) {
             if (c != previous)
                 runStart = k;

@@ -3,6 +3,8 @@
 #include "core/reportpage.h"
 
 #include "core/picture_record.h"
+#include "core/report.h"
+#include "objects/band.h"
 #include "core/streamio.h"
 #include "core/textutil.h"
 #include "core/units.h"
@@ -210,7 +212,13 @@ bool TKSReportPage::GetPropValue(std::string_view name, const TKSPropArgs& args,
         value = Variant(toScreenPixels(*field, ksutMMThousandths));
         return true;
     }
-    if (name == "PAGEWIDTH") value = Variant(PageWidth);
+    if (TKSReport* report = Report(); report && (name == "CURPAGENO" || name == "TOTALPAGES")) {
+        value = Variant(name == "CURPAGENO" ? report->PreparedPageNo - FirstPageIndex + 1
+                                            : report->TotalPages - FirstPageIndex);
+        return true;
+    }
+    if (name == "CURRENTCOLUMN") value = Variant(CurColumn);
+    else if (name == "PAGEWIDTH") value = Variant(PageWidth);
     else if (name == "PAGEHEIGHT") value = Variant(PageHeight);
     else if (name == "PAGESIZE") value = Variant(PageSize);
     else if (name == "PAGEORIENTATION") value = Variant(static_cast<int>(PageOrientation));

@@ -5,9 +5,16 @@
 #include "objects/custompage.h"
 #include "platform/graphic.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
+
+class TKSReport;
+class TKSBand;
+class TKSView;
+class TKSSubReportView;
 
 enum TKSPageOrientation : std::uint8_t { kspoPortrait, kspoLandscape };
 enum TKSDuplex : std::uint8_t { ksdpNone, ksdpHorizontal, ksdpVertical };
@@ -66,9 +73,110 @@ public:
 
     static constexpr std::uint16_t kRecordVersion = 4;
 
+    // --- Building (run time; lengths in thousandths of a millimetre from the
+    // top-left corner of the printable area)
+    int CurX = 0, CurY = 0;
+    int BottomLimit = 0;       // lowest position available to bands
+    int ColumnTop = 0;         // CurY at which the current page column started
+    int PageColumnWidth = 0;
+    int CurColumn = 0;         // 0-based page column
+    TKSBand* LastBand = nullptr;
+    int RowCounter = 1;        // "_KS_Current"
+    int CrossColumnCounter = 1;  // "_KS_Column"
+    int FirstPageIndex = 0;    // prepared-page index where this page's output started
+    int PageNoBase = 0;        // base of "CURPAGENO"
+    int TemplatePageNo = 1;    // 1-based position among the template pages
+    bool Finishing = false;    // summary and final footers are printing
+    bool Reprinting = false;   // a page or column header is being repeated
+    bool InNewPage = false;
+    bool BuiltAsSubReport = false;
+    int OutlineLevel = 0;
+    int MaxDetailLevel = 0;
+    std::array<std::vector<TKSBand*>, 18> BandLists;  // per band type, in top order
+    std::vector<TKSSubReportView*> FixedSubReports;
+
+    // Once per pass, around the builds of the pass.
+    void PreparePage();
+    void UnpreparePage();
+    // Builds this page into the report's prepared pages.
+    void BuildPage();
+    void NewPage();
+    void NewColumn(TKSBand* caller = nullptr);
+    // Prints the band of that name now (types 0 to 17 in list order); false when none.
+    bool ShowBand(std::string_view name);
+    // OnBeforePrintBand, then the band unless the handler cleared the flag. Null is ignored.
+    void PrintBand(TKSBand* band);
+    TKSBand* FirstBand(int type) const;
+    // Paper less the top and bottom margins (and the page footer when printing one).
+    int PageBottom() const;
+    TKSReport* Report() const;
+
+    // Centres the objects of prepared page `index` (AutoHCenter/AutoVCenter).
+    void CenterPreparedPage(int index);
+    // Shrinks prepared page `index` to the height of its content.
+    void FitPreparedPage(int index);
+
+    // Keep-together blocks: open, cut out of a closing page, re-emit, close.
+    void OpenKeepBlock();
+    void CloseKeepBlock();
+
 private:
     void updateMetrics();
+    // Arrangement (pagebuilder_arrange.cpp).
+    void arrangeBands();
+    void attachObjects(TKSBand& band, std::vector<bool>& attached);
+    void pairHeadersAndFooters();
+    void pairGroups();
+    void assignDetailLevels();
+    void bindObjectFields();
+    // Pages and columns (pagebuilder_build.cpp, pagebuilder_keep.cpp).
+    void startPreparedPage();
+    void printPageFooter(bool final);
+    void printColumnFooter();
+    void writePageOutline();
+    void cutKeepBlock();
+    void reemitKeepBlock();
+    void reprintAfterBreak(TKSBand* caller);
+    bool continuesOnNextPage() const;
+    platform::Stream& pageStream();
+    // Printing one band (bandprint_place.cpp, bandprint_split.cpp).
+    void printBandNow(TKSBand& band);
+    void placeBand(TKSBand& band);
+    bool fits(TKSBand& band, int height, bool tryNextColumn);
+    void advanceBandColumn(TKSBand& band);
+    void repeatColumnHeaders(TKSBand& band);
+    bool keepChecksBreak(TKSBand& band, int height);
+    void breakFor(TKSBand& band);
+    void stretchBand(TKSBand& band);
+    void writeBand(TKSBand& band, int height);
+    void writeBandObjects(TKSBand& band);
+    void writeObject(TKSBand& band, TKSView& view);
+    void writeBandOutline(TKSBand& band);
+    void splitBand(TKSBand& band);
+    int columnFooterHeight() const;
+    // Data loops (bandprint_data.cpp).
+    void dataLoop(int level, TKSBand* caller);
+    void recordLoop(TKSBand& band, int level);
+    bool checkGroups(TKSBand& band);
+    void queueBand(TKSBand* band);
+    void printQueue();
+    void appendBlankRows(TKSBand& band, int reserve);
+    bool conditionHolds(const std::string& expression, bool nullResult);
+    void evaluationFailed(const std::exception& error);
+
+    std::vector<TKSBand*> printQueue_;
+    int newPageDepth_ = 0;
     int columnCount_ = 1;
+    std::vector<std::unique_ptr<TKSBand>> ownBands_;  // the no-band band and invisible group footers
+
+    struct KeepBlock {
+        int depth = 0;
+        std::int64_t streamPos = 0;
+        int pageIndex = -1;
+        int x = 0, y = 0;
+        std::string cut;     // object records cut from a closing page
+        bool pending = false;
+    } keep_;
 };
 
 class TKSDialogPage : public TKSCustomPage {

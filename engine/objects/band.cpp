@@ -141,6 +141,22 @@ TKSBand::TKSBand() { Visible = true; }
 
 TKSBand::~TKSBand() = default;
 
+void TKSBand::ResetArrangement()
+{
+    BandObjects.clear();
+    ChildSubReports.clear();
+    ResolvedChild = nullptr;
+    Header = Footer = Master = GroupFooter = GroupHeader = nullptr;
+    DetailLevel = GroupLevel = 0;
+    FirstGroup = false;
+    Groups.clear();
+    GroupValue = platform::Variant();
+    LastPageIndex = -1;
+    PageRows = 0;
+    LineNo = LineThrough = 1;
+    KeepOpened = Reprint = Splitting = false;
+}
+
 void TKSBand::SetChildBand(std::string value)
 {
     TKSCustomBandView::SetChildBand(std::move(value));

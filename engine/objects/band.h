@@ -119,6 +119,33 @@ public:
     TKSBandDataset* Dataset = nullptr;        // resolved from DataSetName
     TKSBandDataset* CrossDataset = nullptr;   // resolved by the page (cross bands)
 
+    // --- Printing state (the band's top is overwritten with the print position
+    // while it prints and restored afterwards)
+    int CalcHeight = 0;          // height of this print
+    int LineNo = 1;              // "_KS_Line"
+    int LineThrough = 1;         // "_KS_LineThough"
+    int PageRows = 0;            // rows printed on the current page
+    int ColumnX = 0, ColumnY = 0, MaxColumnY = 0;
+    int StartY = 0;              // Y at which the band started on the page
+    int LastPageIndex = -1;      // prepared page it last printed on
+    bool Reprint = false, FirstPart = false, Splitting = false, Advance = true;
+    bool KeepOpened = false;
+    // Links set by the page's arrangement (not owned).
+    TKSBand* Header = nullptr;
+    TKSBand* Footer = nullptr;
+    TKSBand* Master = nullptr;
+    TKSBand* GroupFooter = nullptr;   // of a group header
+    TKSBand* GroupHeader = nullptr;   // of a group footer
+    int DetailLevel = 0;
+    int GroupLevel = 0;
+    bool FirstGroup = false;
+    std::vector<TKSBand*> Groups;     // of a master-data band: its group headers, outer to inner
+    platform::Variant GroupValue;     // GroupCondition at the last group change
+    // Clears the links and counters of the arrangement.
+    void ResetArrangement();
+    bool IsDataBand() const { return BandType == ksbtMasterData || BandType == ksbtDetailData; }
+    bool IsMultiColumn() const { return Columns > 1; }
+
     void SetChildBand(std::string value) override;
     void SetRangeEndCount(int value) override;
 

@@ -70,12 +70,18 @@ public:
     virtual bool HasError() const { return false; }
 };
 
-// What a band needs of a dataset: its record range and the open/close bracket of a run.
+// What a band needs of a dataset: its record range, the open/close bracket of a
+// run and the navigation of the data loops. Navigation defaults to an empty set.
 class TKSBandDataset {
 public:
     virtual ~TKSBandDataset() = default;
     virtual void Init() = 0;
     virtual void Exit() = 0;
+    virtual void Open() {}
+    virtual void First() {}
+    virtual void Next() {}
+    virtual void Prior() {}
+    virtual bool Eof() { return true; }
     std::uint8_t RangeBegin = 0;     // TKSRangeBegin
     std::uint8_t RangeEnd = 0;       // TKSRangeEnd
     int RangeEndCount = 0;
