@@ -103,6 +103,12 @@ void TForm1::BitBtn1Click()
     KSReport1->ShowReport();
 }
 
+bool TForm1::PrepareSheet()
+{
+    fillHiddenFields();
+    return KSReport1->PrepareReport();
+}
+
 void TForm1::BitBtn2Click()
 {
     close();

@@ -34,6 +34,10 @@ public:
     void BitBtn2Click();
     void Label4Click();
 
+    // The print button's work without the preview: fills the hidden fields
+    // from the typed texts and prepares the sheet; false on an error.
+    bool PrepareSheet();
+
 private:
     // Copies the captioned address and phone into the hidden fields the
     // report script reads.
