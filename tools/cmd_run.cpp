@@ -4,6 +4,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/gbk.h"
+#include "script/bindings.h"
 #include "script/fm.h"
 
 #include <cstdio>
@@ -50,6 +51,11 @@ int runScriptFile(int argc, char** argv)
         return 1;
     }
     platform::setDialogMode(platform::DialogMode::Console);
+    // ParamStr(0) is the script file, then the arguments after it (as GBK).
+    std::vector<std::string> params;
+    for (int i = 1; i < argc; ++i)
+        params.push_back(platform::utf8ToGbk(argv[i]));
+    SetScriptParams(std::move(params));
 
     TKSInterpreterFm interpreter;
     const std::filesystem::path folder = file.parent_path();

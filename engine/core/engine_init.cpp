@@ -7,6 +7,7 @@
 #include "objects/memo.h"
 #include "platform/controls.h"
 #include "platform/qtext.h"
+#include "script/bindings.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -39,8 +40,8 @@ void freeDialogForm()
     dialogFormSlot() = nullptr;
 }
 
-// The place where the interpreter's host bindings are registered once they exist.
-void registerScriptBindings() {}
+// The script vocabulary of the global registry (runs once).
+void registerScriptBindings() { RegisterScriptBindings(); }
 
 // Engine classes that stored forms create by name.
 void registerEngineClasses()
