@@ -73,6 +73,9 @@ const ClassInfo& TKSCustomMemoView::staticClassInfo()
         auto b = ClassInfo::define<M>("TKSCustomMemoView", &TKSStretcheableView::staticClassInfo());
         b.object("Highlight", TKSHighlight::staticClassInfo(),
                  [](const M& m) -> platform::Object* { return const_cast<TKSHighlight*>(&m.Highlight); });
+        b.object("Font", platform::FontObject::staticClassInfo(),
+                 [](const M& m) -> platform::Object* { return const_cast<M&>(m).FontObject(); },
+                 [](M& m, platform::Object* font) { m.SetFontObject(dynamic_cast<const platform::FontObject*>(font)); });
         addCommonViewProperties<M>(b);
         addFlagProperty<M>(b, "PrintFrame", ksf::PrintFrame);
         addFlagProperty<M>(b, "Printable", ksf::Printable);

@@ -58,6 +58,9 @@ public:
 
     // Setting copies the given object.
     void SetFont(const platform::Font& font) { Font.assign(font); }
+    // Font as the published "TFont" object.
+    platform::FontObject* FontObject() { return fontMirror_.get(Font); }
+    void SetFontObject(const platform::FontObject* font) { fontMirror_.set(Font, font); }
     void SetRepeatedOptions(const TKSRepeatedOptions& options) { RepeatedOptions.assign(options); }
     // Also derives the format record.
     void SetDisplayFormat(std::string text);
@@ -104,6 +107,9 @@ private:
 
     int savedFontScaleWidth_ = 0;
     TextLayoutResult layout_;
+
+private:
+    TKSFontMirror fontMirror_;
 };
 
 class TKSMemoView : public TKSCustomMemoView {

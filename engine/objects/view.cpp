@@ -96,6 +96,11 @@ void TKSHighlight::assign(const platform::Persistent& source)
 const ClassInfo& TKSView::staticClassInfo()
 {
     static const ClassInfo info = ClassInfo::define<TKSView>("TKSView", &TKSCustomView::staticClassInfo())
+        .object("Memo", platform::Strings::staticClassInfo(),
+                [](const TKSView& v) -> platform::Object* { return const_cast<TKSView&>(v).MemoObject(); },
+                [](TKSView& v, platform::Object* lines) {
+                    v.SetMemoObject(dynamic_cast<const platform::Strings*>(lines));
+                })
         .prop("Restrictions", [](const TKSView& v) { return static_cast<int>(v.Restrictions); },
               [](TKSView& v, int r) { v.Restrictions = static_cast<std::uint8_t>(r); }).type("TKSRestrictions");
     return info;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "objects/persistent.h"
+#include "objects/published.h"
 #include "objects/reportcontext.h"
 #include "platform/canvas.h"
 #include "platform/font.h"
@@ -140,6 +141,10 @@ public:
     int OffsetX = 0, OffsetY = 0;
     bool AutoName = true;
 
+    // Memo as the published string list ("Memo.Text" in scripts).
+    platform::Strings* MemoObject() { return memoMirror_.get(Memo); }
+    void SetMemoObject(const platform::Strings* lines) { memoMirror_.set(Memo, lines); }
+
     bool Flag(std::uint32_t bit) const { return (Flags & bit) != 0; }
     void SetFlag(std::uint32_t bit, bool on) { Flags = on ? (Flags | bit) : (Flags & ~bit); }
     TKSFrameLine& Frame(int side);  // 0 left, 1 top, 2 right, 3 bottom
@@ -228,6 +233,9 @@ protected:
     virtual void RestoreExtra() {}
     // Common record of both forms; written by TKSReportView.
     const SavedGeometry& Untransformed() const { return saved_; }
+
+private:
+    TKSLinesMirror memoMirror_;
 };
 
 class TKSReportView : public TKSView {

@@ -20,17 +20,6 @@ namespace {
 
 using namespace bind;
 
-// The template text of a view as a string list: edits through the list go
-// straight back into the view's Memo lines. Lives as long as the script value.
-class ViewMemoStrings : public platform::StringList {
-public:
-    explicit ViewMemoStrings(TKSView& view)
-    {
-        setLines(view.Memo);
-        onChange = [this, &view] { view.Memo = lines(); };
-    }
-};
-
 void registerClasses(TKSInterpreterAdapter& r)
 {
     for (const platform::ClassInfo* c :
@@ -67,10 +56,6 @@ void registerMembers(TKSInterpreterAdapter& r)
         view.get(g.name, 0, [get = g.get](Variant& v, TKSInterpreterArgs& a) { v = Variant((self<TKSView>(a).*get)()); });
         view.set(g.name, [set = g.set](Variant& v, TKSInterpreterArgs& a) { (self<TKSView>(a).*set)(v.toInteger()); });
     }
-    view.get("Memo", 0, [](Variant& v, TKSInterpreterArgs& a) {
-        auto list = std::make_shared<ViewMemoStrings>(self<TKSView>(a));
-        v = makeObjectValue(list.get(), list);
-    });
 
     ClassBinder(r, TKSMemoView::staticClassInfo()).get("Create", 0, [](Variant& v, TKSInterpreterArgs&) {
         v = makeObjectValue(new TKSMemoView);

@@ -1,0 +1,115 @@
+// The template's script while a report is built: Main runs before the pages,
+// stored event bindings call script routines during the build, and a script
+// that raises ends the prepare with the script error box and no pages.
+#include "core/engine_init.h"
+#include "core/endpages.h"
+#include "core/report.h"
+#include "core/reportpage.h"
+#include "objects/band.h"
+#include "objects/memo.h"
+#include "platform/dialogs.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Boxes {
+    std::vector<platform::DialogRequest> shown;
+    platform::ScopedDialogHook hook{[this](const platform::DialogRequest& r) {
+        shown.push_back(r);
+        return platform::DialogAnswer{};
+    }};
+};
+
+// One page, one title band holding Memo1 ("stored").
+class ScriptedTemplate : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitTabellomatics();
+        auto page = std::make_unique<TKSReportPage>();
+        page->SetName("Page1");
+        TKSReportPage& p = *page;
+        page->ParentReport = &report;
+        report.Pages.Add(std::move(page));
+        auto band = std::make_unique<TKSBandReportTitle>();
+        band->mmTop = 0;
+        band->mmHeight = 50000;
+        band->mmWidth = 100000;
+        band.release()->SetParentPage(&p);
+        auto memo = std::make_unique<TKSMemoView>();
+        memo->mmTop = 1000;
+        memo->mmWidth = 50000;
+        memo->mmHeight = 6000;
+        memo->Memo = {"stored"};
+        memo1 = memo.get();
+        memo.release()->SetParentPage(&p);
+        memo1->SetName("Memo1");
+        // Assignments to unknown names land here, so routines can report back.
+        report.OnScriptSetValue.code = [this](platform::Object*, platform::EventArgs& args) {
+            seen.push_back(args[0].toString() + "=" + args[1].toString());
+            args[3] = platform::Variant(true);
+        };
+    }
+
+    static std::vector<std::string> unit(std::vector<std::string> body)
+    {
+        std::vector<std::string> lines = {"unit Report;", "", "interface", "", "implementation", ""};
+        lines.insert(lines.end(), body.begin(), body.end());
+        lines.push_back("end.");
+        return lines;
+    }
+
+    std::string printedText()
+    {
+        TKSReportPage* page = report.EndPages.LoadPage(0, false);
+        const TKSView* memo = page ? page->FindObject("Memo1") : nullptr;
+        std::string text = memo && !memo->Memo.empty() ? memo->Memo[0] : "<none>";
+        report.EndPages.FreePage(0);
+        return text;
+    }
+
+    // The template's Memo1 now (restoring the template after a prepare
+    // creates its objects anew).
+    const TKSView& storedMemo() { return *report.Pages.Page(0)->FindObject("Memo1"); }
+
+    TKSReport report;
+    TKSMemoView* memo1 = nullptr;  // valid until the first prepare
+    std::vector<std::string> seen;
+};
+
+} // namespace
+
+TEST_F(ScriptedTemplate, MainChangesTextsBeforeThePagesAreBuilt)
+{
+    report.Script = unit({"procedure Main;", "begin", "  Memo1.Memo.Text := 'from the script';", "end;"});
+    Boxes boxes;
+    ASSERT_TRUE(report.PrepareReport());
+    EXPECT_TRUE(boxes.shown.empty());
+    ASSERT_EQ(report.EndPages.Count(), 1);
+    EXPECT_EQ(printedText(), "from the script");
+    EXPECT_EQ(storedMemo().Memo, std::vector<std::string>{"stored"}) << "the template is restored";
+}
+
+TEST_F(ScriptedTemplate, StoredEventBindingsCallScriptRoutinesDuringTheBuild)
+{
+    memo1->SetEventBinding("OnBeforePrint", "MemoPrints");
+    report.Script = unit({"procedure MemoPrints(Sender: TObject);", "begin", "  Seen := Memo1.Memo.Text;", "end;", "",
+                          "procedure Main;", "begin", "  Before := 'main';", "end;"});
+    Boxes boxes;
+    ASSERT_TRUE(report.PrepareReport()) << (boxes.shown.empty() ? "" : boxes.shown[0].text);
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(seen[0], "Before=main") << "Main runs first";
+    EXPECT_EQ(seen[1].rfind("Seen=stored", 0), 0u) << seen[1];
+}
+
+TEST_F(ScriptedTemplate, ScriptErrorShowsTheBoxAndLeavesNoPages)
+{
+    report.Script = unit({"procedure Main;", "var i: Integer;", "begin", "  i := 0;", "  i := 10 div i;", "end;"});
+    Boxes boxes;
+    EXPECT_FALSE(report.PrepareReport());
+    EXPECT_EQ(report.EndPages.Count(), 0);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text.rfind("Script Error:\r\n", 0), 0u) << boxes.shown[0].text;
+    EXPECT_EQ(storedMemo().Memo, std::vector<std::string>{"stored"});
+}
