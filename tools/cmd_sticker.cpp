@@ -1,21 +1,23 @@
 // tabellomatics sticker: the program's sticker sheet from the command line —
 // its stored template, or (with the texts) the sheet the print button prepares.
 #include "command.h"
+#include "render_pages.h"
 
 #include "mainform.h"
 #include "startup.h"
 #include "stickertemplate.h"
 
 #include "core/report.h"
+#include "platform/gbk.h"
 #include "platform/stream.h"
-
-#include <QApplication>
 
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -31,20 +33,6 @@ bool writeFile(const std::string& path, const std::string& bytes)
     std::ofstream out(path, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out.flush());
-}
-
-// The main window wants a widget application; without a display it runs offscreen.
-std::unique_ptr<QApplication> makeApplication()
-{
-    if (QApplication::instance())
-        return nullptr;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
-        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "tabellomatics";
-    static char* argv[] = {name, nullptr};
-    return std::make_unique<QApplication>(argc, argv);
 }
 
 // Replaces the stored ReportData of a form text by the sheet described in code
@@ -84,38 +72,86 @@ int updateForm(const std::string& path)
     return 0;
 }
 
-int run(int argc, char** argv)
-{
+struct Options {
     std::string out, form;
+    std::optional<std::string> ad, address, phone;  // UTF-8
+    int dpi = 96;
+};
+
+bool parse(int argc, char** argv, Options& o)
+{
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "-o" && i + 1 < argc)
-            out = argv[++i];
-        else if (arg == "--update-form" && i + 1 < argc)
-            form = argv[++i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "-o" && hasValue)
+            o.out = argv[++i];
+        else if (arg == "--update-form" && hasValue)
+            o.form = argv[++i];
+        else if (arg == "--ad" && hasValue)
+            o.ad = argv[++i];
+        else if (arg == "--address" && hasValue)
+            o.address = argv[++i];
+        else if (arg == "--phone" && hasValue)
+            o.phone = argv[++i];
+        else if (arg == "--dpi" && hasValue)
+            o.dpi = std::atoi(argv[++i]);
         else {
             std::fprintf(stderr, "sticker: unexpected argument '%s'\n", argv[i]);
-            return 2;
+            return false;
         }
     }
-    if (!form.empty())
-        return updateForm(form);
-    if (out.empty() || !endsWith(out, ".ksf")) {
-        std::fprintf(stderr, "sticker: give -o FILE.ksf\n");
+    return true;
+}
+
+// What the print button does, without the preview: the typed texts into the
+// window's fields, the hidden fields filled, the sheet prepared.
+int prepareAndWrite(TForm1& form, const Options& o)
+{
+    if (o.ad)
+        form.Edit1->setText(platform::utf8ToGbk(*o.ad));
+    if (o.address)
+        form.Edit2->setText(platform::utf8ToGbk(*o.address));
+    if (o.phone)
+        form.Edit3->setText(platform::utf8ToGbk(*o.phone));
+    TKSReport& report = *form.KSReport1;
+    if (!form.PrepareSheet()) {
+        std::fprintf(stderr, "sticker: %s\n", platform::gbkToUtf8(report.ErrorText).c_str());
+        return 1;
+    }
+    if (endsWith(o.out, ".ksp")) {
+        report.SavePreparedReport(o.out);
+        return 0;
+    }
+    return RenderPreparedPages(report, o.out, o.dpi);
+}
+
+int run(int argc, char** argv)
+{
+    Options o;
+    if (!parse(argc, argv, o))
+        return 2;
+    if (!o.form.empty())
+        return updateForm(o.form);
+    const bool known = endsWith(o.out, ".ksf") || endsWith(o.out, ".ksp") || endsWith(o.out, ".png");
+    if (!known || o.dpi < 10 || o.dpi > 1200) {
+        std::fprintf(stderr, "sticker: give -o FILE.ksf, FILE.ksp or FILE.png (--dpi from 10 to 1200)\n");
         return 2;
     }
-    auto app = makeApplication();
+    auto app = MakeToolApplication();
     TearvelloWindows windows = StartTearvello();
+    if (!endsWith(o.out, ".ksf"))
+        return prepareAndWrite(*windows.Form1, o);
     platform::MemoryStream template_;
     windows.Form1->KSReport1->SaveToStream(template_);
-    if (!writeFile(out, template_.toString())) {
-        std::fprintf(stderr, "sticker: cannot write %s\n", out.c_str());
+    if (!writeFile(o.out, template_.toString())) {
+        std::fprintf(stderr, "sticker: cannot write %s\n", o.out.c_str());
         return 1;
     }
     return 0;
 }
 
-const ToolCommandRegistration registration({"sticker", "-o FILE.ksf | --update-form FORM.dfm",
-                                            "write the program's stored sticker template", run});
+const ToolCommandRegistration registration(
+    {"sticker", "[--ad TEXT] [--address TEXT] [--phone TEXT] -o OUT.ksp|OUT.png|OUT.ksf [--dpi N]",
+     "prepare the sticker sheet as the print button does (.ksf: the stored template)", run});
 
 } // namespace
