@@ -25,7 +25,7 @@ bool hasDetailsOf(const std::vector<TKSBand*>& details, const TKSBand& master)
 
 bool TKSReportPage::conditionHolds(const std::string& expression, bool nullResult)
 {
-    platform::Variant value = Report()->EvaluateText(expression);
+    platform::Variant value = Report()->EvaluateConverted(expression);
     if (value.isNull())
         return nullResult;
     return TKSParser::IsTrue(value);
@@ -88,7 +88,7 @@ void TKSReportPage::recordLoop(TKSBand& band, int level)
         group->CurrentColumn = 1;
         queueBand(group);
         group->GroupValue = group->PrintCondition().empty() ? platform::Variant()
-                                                             : report.EvaluateText(group->PrintCondition());
+                                                             : report.EvaluateConverted(group->PrintCondition());
     }
     if (band.Header) {
         band.Header->CurrentColumn = 1;
@@ -170,7 +170,7 @@ bool TKSReportPage::checkGroups(TKSBand& band)
     std::size_t changed = band.Groups.size();
     for (std::size_t i = 0; i < band.Groups.size(); ++i) {
         TKSBand* group = band.Groups[i];
-        if (eof || !sameGroupValue(report.EvaluateText(group->PrintCondition()), group->GroupValue)) {
+        if (eof || !sameGroupValue(report.EvaluateConverted(group->PrintCondition()), group->GroupValue)) {
             changed = i;
             break;
         }
@@ -199,7 +199,7 @@ bool TKSReportPage::checkGroups(TKSBand& band)
         ++group->LineNo;
         ++group->LineThrough;
         group->CurrentColumn = 1;
-        group->GroupValue = report.EvaluateText(group->PrintCondition());
+        group->GroupValue = report.EvaluateConverted(group->PrintCondition());
         queueBand(group);
     }
     band.LineNo = 1;

@@ -323,6 +323,9 @@ void TKSReportPage::writeBand(TKSBand& band, int height)
 {
     writeBandOutline(band);
     writeBandObjects(band);
+    if (band.Columns <= 1 && hasCrossObjects(band))
+        printCrossColumns(band);
+    buildChildSubReports(band, height);
     if (band.Advance && !floats(band))
         CurY += height;
 }
@@ -332,10 +335,10 @@ void TKSReportPage::writeBandOutline(TKSBand& band)
     if (band.OutlineText().empty())
         return;
     TKSReport& report = *Report();
-    platform::Variant value = report.EvaluateText(band.OutlineText());
+    platform::Variant value = report.EvaluateConverted(band.OutlineText());
     const std::string text = value.isNull() ? "[None]" : value.toString();
     const int level = OutlineLevel + (band.BandType == ksbtGroupHeader ? band.GroupLevel : 0);
-    report.EndPages.Outline.push_back(text + '\x01' + std::to_string(report.PreparedPageNo) + '\x01' +
+    OutputPages().Outline.push_back(text + '\x01' + std::to_string(report.PreparedPageNo) + '\x01' +
                                       std::to_string(toScreenPixels(band.mmTop, ksutMMThousandths)) + '\x01' +
                                       std::to_string(level));
 }
@@ -343,10 +346,8 @@ void TKSReportPage::writeBandOutline(TKSBand& band)
 void TKSReportPage::writeBandObjects(TKSBand& band)
 {
     for (TKSView* view : band.BandObjects)
-        if (!dynamic_cast<TKSSubReportView*>(view))
+        if (!dynamic_cast<TKSSubReportView*>(view) && !crossBandOf_.count(view))
             writeObject(band, *view);
-    // Child sub-reports of the band are built in place here once sub-report
-    // building exists.
 }
 
 void TKSReportPage::writeObject(TKSBand& band, TKSView& view)

@@ -71,6 +71,9 @@ void TKSReportPage::PreparePage()
         } else if (!dynamic_cast<TKSSubReportView*>(view)) {
             view->Prepare();
         }
+        // Merged repeated values join only on the prepared page they started on.
+        if (auto* memo = dynamic_cast<TKSCustomMemoView*>(view))
+            memo->CurrentPageNo = [report] { return report->PreparedPageNo; };
         if (view->Flag(kWatchesMemos))
             report->PassObjects.push_back(view);
     }
@@ -103,6 +106,7 @@ void TKSReportPage::arrangeBands()
         if (auto* sub = dynamic_cast<TKSSubReportView*>(view); sub && sub->SubReportType == ksstFixed)
             FixedSubReports.push_back(sub);
     }
+    arrangeCrossBands();
     std::vector<bool> attached(Objects().size(), false);
     for (TKSView* view : Objects()) {
         auto* band = dynamic_cast<TKSBand*>(view);
@@ -115,7 +119,7 @@ void TKSReportPage::arrangeBands()
     // Objects on no band print where they were designed, on an invisible band at 0.
     for (std::size_t i = 0; i < Objects().size(); ++i) {
         TKSView* view = Objects()[i];
-        if (attached[i] || view->IsBand || dynamic_cast<TKSSubReportView*>(view))
+        if (attached[i] || view->IsBand || dynamic_cast<TKSSubReportView*>(view) || crossBandOf_.count(view))
             continue;
         if (BandLists[ksbtNone].empty()) {
             auto none = std::make_unique<TKSBand>();
@@ -133,6 +137,10 @@ void TKSReportPage::arrangeBands()
     pairHeadersAndFooters();
     pairGroups();
     assignDetailLevels();
+    if (FirstBand(ksbtCrossData))
+        for (int type = ksbtHeader; type <= ksbtChild; ++type)
+            for (TKSBand* band : BandLists[std::size_t(type)])
+                band->PrepareCrossDataset();
 }
 
 void TKSReportPage::attachObjects(TKSBand& band, std::vector<bool>& attached)

@@ -5,7 +5,11 @@
 #include "core/textutil.h"
 #include "core/units.h"
 #include "objects/band.h"
+#include "objects/memo.h"
+#include "objects/subreport.h"
 #include "script/values.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -20,9 +24,12 @@ std::string outlineEntry(const std::string& text, int page, int y, int level)
 platform::Stream& TKSReportPage::pageStream()
 {
     TKSReport& report = *Report();
-    TKSEndPage* page = report.EndPages.Page(report.PreparedPageNo);
+    TKSEndPage* page = OutputPages().Page(report.PreparedPageNo);
     if (!page)
         throw std::logic_error("No prepared page " + std::to_string(report.PreparedPageNo) + " to write into");
+    // Cross columns go back to a page that was finished when the next one started.
+    if (page->IsCompressed())
+        OutputPages().SetPageCompressed(report.PreparedPageNo, false);
     platform::Stream& s = page->Stream();
     s.seek(s.size());
     return s;
@@ -31,9 +38,9 @@ platform::Stream& TKSReportPage::pageStream()
 void TKSReportPage::startPreparedPage()
 {
     TKSReport& report = *Report();
-    report.EndPages.Add(*this, TemplatePageNo);
+    OutputPages().Add(*this, TemplatePageNo);
     // The list is the authority on where the new page is.
-    report.PreparedPageNo = report.EndPages.Count() - 1;
+    report.PreparedPageNo = OutputPages().Count() - 1;
 }
 
 void TKSReportPage::writePageOutline()
@@ -43,28 +50,40 @@ void TKSReportPage::writePageOutline()
     TKSReport& report = *Report();
     platform::Variant value = report.EvaluateText(OutlineText());
     std::string text = value.isNull() ? "[None]" : value.toString();
-    report.EndPages.Outline.push_back(outlineEntry(text, report.PreparedPageNo, CurY, OutlineLevel));
+    OutputPages().Outline.push_back(outlineEntry(text, report.PreparedPageNo, CurY, OutlineLevel));
 }
 
 void TKSReportPage::BuildPage()
 {
+    if (inBuild_)
+        throw std::runtime_error("Page " + Name() + " is its own sub-report");
+    inBuild_ = true;
+    struct Guard {
+        bool& flag;
+        ~Guard() { flag = false; }
+    } guard{inBuild_};
     TKSReport& report = *Report();
     OutlineLevel = 0;
     keep_ = {};
     printQueue_.clear();
     Finishing = false;
-    if (!FixedSubReports.empty())
-        throw std::runtime_error("Page " + Name() + ": fixed sub-reports are not supported by this builder");
+    buildFixedSubReports();
     FirstPageIndex = PageNoBase = report.PreparedPageNo;
     CurColumn = 0;
     platform::EventArgs none;
     OnActivate(this, none);
-    CurX = 0;
-    if (report.PageContinues && report.SavedCurY != report.SavedBottom && report.EndPages.Page(report.PreparedPageNo)) {
+    const bool child = isChildSubReport();
+    if (child) {
+        // CurX, CurY and OriginX were set by the band that holds the sub-report.
+        BottomLimit = PageBottom();
+    } else if (report.PageContinues && report.SavedCurY != report.SavedBottom &&
+               OutputPages().Page(report.PreparedPageNo)) {
+        CurX = 0;
         BottomLimit = report.SavedBottom;
         CurY = report.SavedCurY;
         writePageOutline();
     } else {
+        CurX = 0;
         BottomLimit = PageBottom();
         startPreparedPage();
         FirstPageIndex = PageNoBase = report.PreparedPageNo;
@@ -100,16 +119,21 @@ void TKSReportPage::BuildPage()
     Finishing = false;
     report.SavedCurY = CurY;
     report.SavedBottom = BottomLimit;
-    CurX = 0;
+    CurX = IsSubReportPage ? OriginX : 0;
     const int lastPage = report.PreparedPageNo;
     if (!manual && !report.Terminated)
         printPageFooter(true);
+    finishSubReportPages();
+    if (!crossBandOf_.empty())
+        finishReopenedPages();
     platform::EventArgs pageNo{platform::Variant(report.PreparedPageNo)};
     report.FireEvent(report.OnEndPage, pageNo);
     OnEndPage(this, pageNo);
-    report.PreparedPageNo = lastPage + 1;
+    if (!child)
+        report.PreparedPageNo = std::max(lastPage, report.PreparedPageNo) + 1;
     LastBand = nullptr;
     keep_ = {};
+    subBuilds_.clear();
 }
 
 bool TKSReportPage::continuesOnNextPage() const
@@ -143,12 +167,21 @@ void TKSReportPage::printPageFooter(bool final)
         OnEndPage(this, pageNo);
         PrintBand(footer);
     }
-    report.PreparedPageNo = report.EndPages.Count() - 1;
+    report.PreparedPageNo = OutputPages().Count() - 1;
 }
 
 void TKSReportPage::NewPage()
 {
     TKSReport& report = *Report();
+    if (childParent_) {
+        // A child sub-report breaks the page of the band that holds it and
+        // goes on below that page's headers.
+        childParent_->NewPage();
+        CurY = childParent_->CurY;
+        BottomLimit = PageBottom();
+        LastBand = nullptr;
+        return;
+    }
     if (newPageDepth_ > 8)
         throw std::runtime_error("Page " + Name() + ": the page headers do not fit on an empty page");
     ++newPageDepth_;
@@ -162,6 +195,7 @@ void TKSReportPage::NewPage()
     if (!Finishing)
         printColumnFooter();
     printPageFooter(false);
+    mergeSubReportPages(report.PreparedPageNo);
     if ((AutoHCenter || AutoVCenter) && report.FinalPass())
         CenterPreparedPage(report.PreparedPageNo);
     ++report.PreparedPageNo;
@@ -181,6 +215,13 @@ void TKSReportPage::NewPage()
     for (int type : {ksbtGroupHeader, ksbtMasterData, ksbtDetailData})
         for (TKSBand* band : BandLists[std::size_t(type)])
             band->PageRows = 0;
+    // A merged run of repeated values does not reach across a page break.
+    for (int type : {ksbtMasterData, ksbtDetailData})
+        for (TKSBand* band : BandLists[std::size_t(type)])
+            for (TKSView* view : band->BandObjects)
+                if (auto* memo = dynamic_cast<TKSCustomMemoView*>(view);
+                    memo && memo->RepeatedOptions.SuppressRepeated && memo->RepeatedOptions.MergeRepeated)
+                    memo->LastValue.clear();
     InNewPage = false;
     if (newPageDepth_ == 1)
         reemitKeepBlock();
@@ -190,7 +231,7 @@ void TKSReportPage::NewColumn(TKSBand* caller)
 {
     ++newPageDepth_;
     InNewPage = true;
-    if (CurColumn < ColumnCount() - 1) {
+    if (CurColumn < ColumnCount() - 1 && !childParent_) {
         cutKeepBlock();
         printColumnFooter();
         ++CurColumn;

@@ -9,8 +9,7 @@
 
 void TKSReportPage::CenterPreparedPage(int index)
 {
-    TKSReport& report = *Report();
-    TKSReportPage* loaded = report.EndPages.LoadPage(index, false);
+    TKSReportPage* loaded = OutputPages().LoadPage(index, false);
     if (!loaded)
         return;
     const auto& objects = loaded->Objects();
@@ -32,21 +31,20 @@ void TKSReportPage::CenterPreparedPage(int index)
                 v->SetspTop(v->spTop() + ey / 2 - t);
         }
     }
-    report.EndPages.WriteBack(index);
-    report.EndPages.FreePage(index);
+    OutputPages().WriteBack(index);
+    OutputPages().FreePage(index);
 }
 
 void TKSReportPage::FitPreparedPage(int index)
 {
-    TKSReport& report = *Report();
-    TKSEndPage* page = report.EndPages.Page(index);
-    TKSReportPage* loaded = report.EndPages.LoadPage(index, false);
+    TKSEndPage* page = OutputPages().Page(index);
+    TKSReportPage* loaded = OutputPages().LoadPage(index, false);
     if (!page || !loaded)
         return;
     int bottom = 0;
     for (TKSView* v : loaded->Objects())
         bottom = std::max(bottom, v->spTop() + v->spHeight());
-    report.EndPages.FreePage(index);
+    OutputPages().FreePage(index);
     const int height = bottom + toScreenPixels(page->MarginTop, ksutMMThousandths) + 1;
     page->PageSize = kCustomPaperSize;
     page->MarginBottom = 0;

@@ -1,5 +1,5 @@
-// Interim page lists of a report: template pages owned in order, prepared
-// pages as opaque records.
+// The template page list of a report: pages owned in order, found by name
+// or position.
 #include "core/pages.h"
 
 #include "platform/gbk.h"
@@ -33,9 +33,4 @@ int TKSPages::IndexOf(const TKSCustomPage* page) const
         if (pages_[static_cast<std::size_t>(i)].get() == page)
             return i;
     return -1;
-}
-
-void TKSEndPages::Exchange(int a, int b)
-{
-    std::swap(pages_.at(static_cast<std::size_t>(a)), pages_.at(static_cast<std::size_t>(b)));
 }

@@ -1,7 +1,8 @@
-// Interim page lists of a report: the template pages it owns and its prepared
-// pages. The page builder and the prepared-page store replace their insides.
+// The template pages of a report; its prepared pages are in endpages.h.
+// Included by the report for both lists.
 #pragma once
 
+#include "core/endpages.h"
 #include "objects/custompage.h"
 
 #include <memory>
@@ -24,28 +25,4 @@ public:
 
 private:
     std::vector<std::unique_ptr<TKSCustomPage>> pages_;
-};
-
-// One prepared page as far as the report sees it: the 1-based number of the
-// template page that produced it, and its stored form.
-struct TKSEndPage {
-    int TemplatePageNo = 1;
-    std::string Data;
-};
-
-// The prepared pages of a report, in output order.
-class TKSEndPages {
-public:
-    int Count() const { return static_cast<int>(pages_.size()); }
-    void Clear() { pages_.clear(); }
-    void Add(TKSEndPage page) { pages_.push_back(std::move(page)); }
-    const TKSEndPage& Page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
-    void Exchange(int a, int b);
-
-    // Set by the report before each prepare.
-    bool Compress = true;
-    bool Flag2 = true;
-
-private:
-    std::vector<TKSEndPage> pages_;
 };

@@ -177,6 +177,10 @@ public:
     // The page builder's script functions ("NEWPAGE", "NEWCOLUMN", "SHOWBAND",
     // "CurY", "FreeSpace", "PAGEHEIGHT", "PAGEWIDTH"); false for other names.
     bool BuilderFunction(std::string_view name, const std::vector<platform::Variant>& args, platform::Variant& value);
+    // Assigning "CurY" (screen pixels) while a page builds; false otherwise.
+    bool SetBuilderY(const platform::Variant& value);
+    // A band condition or outline text kept in the parser's converted form.
+    platform::Variant EvaluateConverted(std::string_view converted);
     // "_KS_Page": PreparedPageNo + 1, counted from the page's start on a ResetPageNo page.
     int PageNumber() const;
 
@@ -255,6 +259,7 @@ public:
     TKSView* FindObject(std::string_view name) const override;
     int PageCount() const override { return Pages.Count(); }
     TKSCustomPage* Page(int index) const override { return Pages.Page(index); }
+    std::string ConvertExpression(std::string_view expression) override { return parser_.Convert(expression); }
     TKSBandDataset* FindDataset(std::string_view name) const override;
     TKSBandDataset* ReportDataset() const override;
     std::unique_ptr<TKSBandDataset> CreateCountDataset() override;
@@ -292,6 +297,7 @@ private:
     void runScript();
     // Steps of the page loop (report_pass.cpp).
     void showDialogPages();
+    void linkSubReports();
     void buildTemplatePages();
     void endTemplatePage(int index);
     void finishLastPage();

@@ -147,7 +147,7 @@ void TKSReport::CallFunction(std::string_view name, TKSArguments& arguments, boo
 std::optional<Variant> TKSReport::BuiltInVariable(std::string_view name) const
 {
     if (isOneOf(name, {"_KS_Page"}))
-        return Variant(PreparedPageNo + 1);
+        return Variant(PageNumber());
     if (isOneOf(name, {"_KS_ApplicationPath"}))
         return Variant(ApplicationPath());
     if (isOneOf(name, {"_KS_Date"}))
@@ -246,9 +246,7 @@ bool TKSReport::ReportFunction(std::string_view name, const std::vector<Variant>
     } else if (isOneOf(name, {"FINALPASS"})) {
         value = Variant(finalPass_);
     } else {
-        // NEWCOLUMN, NEWPAGE, SHOWBAND, CurY, FreeSpace, PAGEHEIGHT, PAGEWIDTH,
-        // KSCreateObject and KSCreateBand belong to the page builder.
-        return false;
+        return BuilderFunction(name, args, value);
     }
     return true;
 }
@@ -359,7 +357,7 @@ bool TKSReport::reportName(std::string_view name, const Variant& value)
         return true;
     }
     if (isOneOf(name, {"CurY"}))
-        return false;  // the page builder's vertical position
+        return SetBuilderY(value);
     if (isOneOf(name, {"SetArray", "SetVariable"}))
         return false;  // dictionary variables
     return SetNamedValue(upper(name), value);

@@ -31,6 +31,17 @@ std::string evaluationErrorText(const std::string& reportName, const TKSView* vi
 
 Variant TKSReport::EvaluateText(std::string_view expression) { return parser_.Evaluate(expression); }
 
+Variant TKSReport::EvaluateConverted(std::string_view converted) { return parser_.Calc(converted); }
+
+bool TKSReport::SetBuilderY(const Variant& value)
+{
+    auto* page = dynamic_cast<TKSReportPage*>(CurPage);
+    if (!page || !building_)
+        return false;
+    page->CurY = toMMThousandths(value.toDouble(), ksutScreenPixels);
+    return true;
+}
+
 int TKSReport::PageNumber() const
 {
     auto* page = dynamic_cast<const TKSReportPage*>(CurPage);
@@ -48,11 +59,15 @@ void TKSReport::RunPageLoop()
         WriteInFirstPass = false;
     }
     PageContinues = false;
+    // The final pass of a double pass keeps the first pass's sub-report links.
+    const bool relink = !doublePass_ || !finalPass_;
     for (int i = 0; i < Pages.Count(); ++i) {
         TKSCustomPage* page = Pages.Page(i);
-        page->IsSubReportPage = false;
-        page->ParentPage = nullptr;
-        page->SubReport = nullptr;
+        if (relink) {
+            page->IsSubReportPage = false;
+            page->ParentPage = nullptr;
+            page->SubReport = nullptr;
+        }
         if (auto* report = dynamic_cast<TKSReportPage*>(page)) {
             report->TemplatePageNo = i + 1;
             report->BuiltAsSubReport = false;
@@ -72,6 +87,7 @@ void TKSReport::RunPageLoop()
         }
         showDialogPages();
         if (!StopPages) {
+            linkSubReports();
             for (int i = 0; i < Pages.Count() && !ErrorFlag; ++i)
                 if (auto* page = dynamic_cast<TKSReportPage*>(Pages.Page(i)))
                     page->PreparePage();
@@ -104,6 +120,26 @@ void TKSReport::RunPageLoop()
     unprepare();
 }
 
+// Sub-report links settle over as many rounds as there are pages, since a
+// page's chain of parents is read from its parent's link.
+void TKSReport::linkSubReports()
+{
+    if (doublePass_ && finalPass_)
+        return;
+    for (int round = 0; round < Pages.Count(); ++round)
+        for (int i = 0; i < Pages.Count(); ++i)
+            if (auto* page = dynamic_cast<TKSReportPage*>(Pages.Page(i)))
+                page->LinkSubReports();
+    // A page reached again by following its parents is its own sub-report.
+    for (int i = 0; i < Pages.Count(); ++i) {
+        TKSCustomPage* page = Pages.Page(i);
+        TKSCustomPage* parent = page->ParentPage;
+        for (int steps = 0; parent && steps < Pages.Count(); ++steps, parent = parent->ParentPage)
+            if (parent == page)
+                throw std::runtime_error("Page " + page->Name() + " is its own sub-report");
+    }
+}
+
 // Dialog pages have no controls in this system: each only fires OnActivate.
 void TKSReport::showDialogPages()
 {
@@ -128,7 +164,8 @@ void TKSReport::buildTemplatePages()
             platform::EventArgs none;
             page->OnActivate(page, none);
         }
-        if (!page->Visible || !report || report->BuiltAsSubReport)
+        // Sub-report pages print where their sub-report objects put them.
+        if (!page->Visible || !report || report->BuiltAsSubReport || report->IsSubReportPage)
             continue;
         TKSBkPicture background;
         background.Left = toScreenPixels(report->BackPictureLeft, ksutMMThousandths);

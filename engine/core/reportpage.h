@@ -9,9 +9,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class TKSReport;
+class TKSEndPages;
 class TKSBand;
 class TKSView;
 class TKSSubReportView;
@@ -95,6 +97,14 @@ public:
     std::array<std::vector<TKSBand*>, 18> BandLists;  // per band type, in top order
     std::vector<TKSSubReportView*> FixedSubReports;
 
+    // The prepared-page list this page writes into: a fixed sub-report's own
+    // list while it is built; null means the report's.
+    TKSEndPages* Output = nullptr;
+    TKSEndPages& OutputPages() const;
+
+    // Links the page's sub-report objects to their pages; std::runtime_error
+    // for a sub-report naming no report page.
+    void LinkSubReports();
     // Once per pass, around the builds of the pass.
     void PreparePage();
     void UnpreparePage();
@@ -163,6 +173,33 @@ private:
     void appendBlankRows(TKSBand& band, int reserve);
     bool conditionHolds(const std::string& expression, bool nullResult);
     void evaluationFailed(const std::exception& error);
+    // Sub-reports (pagebuilder_subreport.cpp).
+    TKSReportPage& subReportPage(const TKSSubReportView& view) const;
+    void buildFixedSubReports();
+    void mergeSubReportPages(int index);
+    bool subReportPagesPending() const;
+    void finishSubReportPages();
+    void buildChildSubReports(TKSBand& band, int height);
+    void buildAsChild(TKSReportPage& parent, int x, int y);
+    bool isChildSubReport() const;
+
+    // Cross columns (bandprint_cross.cpp).
+    void arrangeCrossBands();
+    bool hasCrossObjects(const TKSBand& band) const;
+    void printCrossColumns(TKSBand& band);
+    void writeCrossObjects(TKSBand& row, const TKSBand* cross, int x);
+    void startCrossPage(int index);
+    void finishReopenedPages();
+    std::unordered_map<TKSView*, TKSBand*> crossBandOf_;  // objects standing in a cross band
+
+    struct SubReportBuild {
+        TKSSubReportView* view = nullptr;
+        std::unique_ptr<TKSEndPages> pages;
+        int outlineTaken = 0;
+    };
+    std::vector<SubReportBuild> subBuilds_;
+    bool inBuild_ = false;  // cycle guard: a page met again while it builds is its own sub-report
+    TKSReportPage* childParent_ = nullptr;  // the page a child sub-report is built inside
 
     std::vector<TKSBand*> printQueue_;
     int newPageDepth_ = 0;

@@ -227,11 +227,13 @@ void TKSBand::Prepare()
     TKSReportContext& report = *ParentReport;
     SetDataSetName(report.TranslateAlias(dataSetName_));
     SetCrossDataSetName(report.TranslateAlias(crossDataSetName_));
-    if (BandType == ksbtGroupHeader) {
-        if (!printCondition_.empty())
-            printCondition_ = report.ConvertExpression(printCondition_);
+    // Conditions and the outline text are evaluated once per row: convert them once.
+    if (!printCondition_.empty())
+        printCondition_ = report.ConvertExpression(printCondition_);
+    if (!outlineText_.empty())
+        outlineText_ = report.ConvertExpression(outlineText_);
+    if (BandType == ksbtGroupHeader)
         return;
-    }
     ResolveDataset();
     if (report.HasError())
         return;

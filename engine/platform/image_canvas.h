@@ -7,6 +7,7 @@
 #include <QImage>
 
 #include <memory>
+#include <string_view>
 
 namespace platform {
 
@@ -36,5 +37,9 @@ public:
     // RGB of one pixel (0 outside the surface).
     Color pixel(int x, int y) const;
 };
+
+// Writes the canvas's picture as a PNG file (path in engine text, GBK); false
+// when the file cannot be written.
+bool savePng(const ImageCanvas& canvas, std::string_view path);
 
 } // namespace platform

@@ -637,7 +637,7 @@ std::shared_ptr<TKSInterpreterFunDesc> TKSInterpreterAdapter::findSourceRoutine(
     const auto& list = it->second;
     if (!unitName.empty()) {
         for (auto r = list.rbegin(); r != list.rend(); ++r)
-            if (platform::sameName((*r)->unitName, unitName))
+            if ((*r)->unitName == unitName || platform::sameName((*r)->unitName, unitName))
                 return *r;
     }
     return list.empty() ? nullptr : list.back();

@@ -97,20 +97,12 @@ void TKSInterpreterExpression::setSource(std::string text)
 void TKSInterpreterExpression::useStream(std::shared_ptr<const TKSTokenStream> stream)
 {
     stream_ = std::move(stream);
+    fast_.use(stream_);
     toks_ = stream_->tokens.data();
     tokenCount_ = int(stream_->tokens.size());
     cur_ = 0;
     tok_ = &toks_[0];
     cc_ = tok_->code;
-}
-
-void TKSInterpreterExpression::gotoToken(int index)
-{
-    cur_ = std::clamp(index, 0, tokenCount_ - 1);
-    tok_ = &toks_[cur_];
-    cc_ = tok_->code;
-    if (tok_->errorCode)
-        raiseTokenError();
 }
 
 void TKSInterpreterExpression::raiseTokenError() const
@@ -182,6 +174,14 @@ void TKSInterpreterExpression::recordHostError(const std::exception& error)
 
 Variant TKSInterpreterExpression::expression(int callerPriority)
 {
+    if (callerPriority == 0 && locals_) {
+        Variant value;
+        int endToken = 0;
+        if (fast_.evaluate(cur_, locals_, kMaxOperands - pendingOperands_, value, endToken)) {
+            gotoToken(endToken);
+            return value;
+        }
+    }
     checkNativeStack();
     Variant left = operand();
     for (;;) {

@@ -5,8 +5,10 @@
 #include "script/adapter.h"
 #include "script/args.h"
 #include "script/error.h"
+#include "script/fastexpr.h"
 #include "script/lexer.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -70,7 +72,14 @@ protected:
 
     // --- Token stream ---
     void useStream(std::shared_ptr<const TKSTokenStream> stream);
-    void gotoToken(int index);
+    void gotoToken(int index)
+    {
+        cur_ = std::clamp(index, 0, tokenCount_ - 1);
+        tok_ = &toks_[cur_];
+        cc_ = tok_->code;
+        if (tok_->errorCode)
+            raiseTokenError();
+    }
     void nextToken()
     {
         if (cur_ + 1 < tokenCount_)
@@ -152,6 +161,11 @@ protected:
     Variant result_;
     EKSInterpreterError lastError_{0};
     const void* recordedHostError_ = nullptr;
+    // Variables of the innermost routine frame (null outside routines). They
+    // come first in every plain-name lookup, so pure expressions and plain
+    // assignments read and write them directly.
+    TKSInterpreterVarList* locals_ = nullptr;
+    TKSFastExpressions fast_;
     std::unique_ptr<TKSInterpreterAdapter> adapter_;
     TKSInterpreterAdapter* global_;
     const char* nativeStackLimit_ = nullptr;

@@ -5,6 +5,7 @@
 #include "platform/gbk.h"
 #include "script/array.h"
 #include "script/datatype.h"
+#include "script/hostexception.h"
 #include "script/symbols.h"
 
 namespace {
@@ -17,22 +18,9 @@ bool endsStatement(int code)
 
 bool opensBlock(int code) { return code == tok::Begin || code == tok::Try || code == tok::Case; }
 
-// Class names of exceptions that are not script objects, most derived first.
-std::vector<std::string_view> nativeExceptionClasses(const std::exception_ptr& error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const EKSInterpreterError&) {
-        return {"EKSInterpreterError", "Exception", "TObject"};
-    } catch (const platform::VariantError&) {
-        return {"EVariantError", "Exception", "TObject"};
-    } catch (const std::out_of_range&) {
-        return {"ERangeError", "EIntError", "Exception", "TObject"};
-    } catch (...) {
-        return {"Exception", "TObject"};
-    }
-}
-
+// Whether a pending exception belongs to `cls`; sets `object` to what the
+// handler's name will hold: the raised object, or for a host exception a
+// script-visible copy of it (matched by class name along its class chain).
 bool exceptionMatches(const std::exception_ptr& error, const platform::ClassInfo& cls, Variant& object)
 {
     try {
@@ -43,11 +31,10 @@ bool exceptionMatches(const std::exception_ptr& error, const platform::ClassInfo
         return o && o->classInfo().inheritsFrom(cls);
     } catch (...) {
     }
-    object = Variant::null();
-    for (std::string_view name : nativeExceptionClasses(error))
-        if (platform::sameName(name, cls.name()))
-            return true;
-    return false;
+    std::shared_ptr<Exception> host = hostExceptionFor(error);
+    const bool matches = host->classInfo().inheritsFrom(cls.name());
+    object = makeObjectValue(host.get(), host);
+    return matches;
 }
 
 } // namespace
@@ -65,6 +52,7 @@ void TKSInterpreterFunction::reset()
     TKSInterpreterExpression::reset();
     breakFlag_ = continueFlag_ = exitFlag_ = false;
     frameDepth_ = 0;
+    locals_ = nullptr;
     states_.clear();
     currentUnit_.clear();
     currentInstance_ = nullptr;
@@ -104,6 +92,7 @@ TKSInterpreterFunction::Frame& TKSInterpreterFunction::openFrame(const TKSInterp
     Frame& f = *frames_[std::size_t(frameDepth_++)];
     f.vars.clear();
     f.routine = routine;
+    locals_ = &f.vars;
     return f;
 }
 
@@ -118,7 +107,8 @@ Variant TKSInterpreterFunction::executeRoutine(const TKSInterpreterFunDesc& rout
 {
     pushState();
     assignmentAllowed_ = true;
-    const bool switched = !routine.unitName.empty() && !platform::sameName(routine.unitName, currentUnit_);
+    const bool switched = !routine.unitName.empty() && routine.unitName != currentUnit_ &&
+                          !platform::sameName(routine.unitName, currentUnit_);
     const std::string savedUnit = switched ? currentUnit_ : std::string();
     try {
         if (switched)
@@ -160,33 +150,28 @@ void TKSInterpreterFunction::runBody(const TKSInterpreterFunDesc* routine, TKSIn
     callerArgs_ = callerArgs;
     if (routine) {
         for (int i = 0; i < routine->paramCount; ++i) {
-            TKSInterpreterVar var;
-            var.symbol = routine->paramSymbols[std::size_t(i)];
-            var.name = routine->paramNames[std::size_t(i)];
-            var.typeCode = routine->paramTypes[std::size_t(i)];
+            TKSInterpreterVar& var = f.vars.addLocal(routine->paramSymbols[std::size_t(i)],
+                                                     routine->paramNames[std::size_t(i)],
+                                                     routine->paramTypes[std::size_t(i)]);
             const Variant& arg = callerArgs && i < callerArgs->count ? callerArgs->values[std::size_t(i)] : Variant();
             if ((var.typeCode & kstype::VarParam) && (isRecordValue(arg) || isArrayValue(arg)))
                 var.value = arg;  // a var argument shares the caller's record or array
             else
                 var.store(arg);  // a value argument copies a record's fields
-            f.vars.add(std::move(var));
         }
     }
     static const int resultSymbol = internSymbol("RESULT");
+    static const std::string resultName = "Result";
     const bool hasResult = !routine || routine->resultType != 0;
     if (hasResult) {
-        TKSInterpreterVar result;
-        result.symbol = resultSymbol;
-        result.name = "Result";
+        TKSInterpreterVar& result =
+            f.vars.addLocal(resultSymbol, resultName, routine ? routine->resultType : int(platform::varVariant));
         if (routine) {
-            result.typeCode = routine->resultType;
             result.dataType = routine->resultDataType;
             result.value = routine->resultDataType ? routine->resultDataType->initialValue() : Variant();
         } else {
-            result.typeCode = platform::varVariant;
             result.value = Variant::null();
         }
-        f.vars.add(std::move(result));
     }
     declarations(false);
     compound();
@@ -216,17 +201,22 @@ bool TKSInterpreterFunction::GetValue(int symbol, const std::string& identifier,
 bool TKSInterpreterFunction::SetValue(int symbol, const std::string& identifier, const Variant& value,
                                       TKSInterpreterArgs& args)
 {
-    if (!args.hasObject() && frameDepth_ > 0) {
-        if (TKSInterpreterVar* var = frame()->vars.find(symbol)) {
-            try {
-                var->store(value);
-            } catch (const platform::VariantError&) {
-                fail(kserr::TypeMismatch, position());
-            }
-            return true;
-        }
-    }
+    if (!args.hasObject() && storeLocal(symbol, value))
+        return true;
     return TKSInterpreterExpression::SetValue(symbol, identifier, value, args);
+}
+
+bool TKSInterpreterFunction::storeLocal(int symbol, const Variant& value)
+{
+    TKSInterpreterVar* var = locals_ ? locals_->find(symbol) : nullptr;
+    if (!var)
+        return false;
+    try {
+        var->store(value);
+    } catch (const platform::VariantError&) {
+        fail(kserr::TypeMismatch, position());
+    }
+    return true;
 }
 
 // --- Declarations ----------------------------------------------------------------
@@ -426,9 +416,11 @@ void TKSInterpreterFunction::assignmentOrCall()
             expected("'='");
         nextToken();
         const Variant value = expression();
-        ArgsLease plain(*this);
-        if (!SetValue(name->symbol, name->text, value, *plain))
-            fail(kserr::Undeclared, name->start, name->text);
+        if (!storeLocal(name->symbol, value)) {
+            ArgsLease plain(*this);
+            if (!SetValue(name->symbol, name->text, value, *plain))
+                fail(kserr::Undeclared, name->start, name->text);
+        }
         if (!endsStatement(cc_))
             expected("';'");
         return;
@@ -674,9 +666,11 @@ void TKSInterpreterFunction::forStatement()
     ArgsLease plain(*this);
     for (long long v = first; down ? v >= last : v <= last; v += down ? -1 : 1) {
         gotoToken(bodyToken);
-        plain->clearCall();
-        if (!SetValue(var->symbol, var->text, Variant(int(v)), *plain))
-            fail(kserr::Undeclared, var->start, var->text);
+        if (!storeLocal(var->symbol, Variant(int(v)))) {
+            plain->clearCall();
+            if (!SetValue(var->symbol, var->text, Variant(int(v)), *plain))
+                fail(kserr::Undeclared, var->start, var->text);
+        }
         breakFlag_ = continueFlag_ = false;
         statement();
         if (breakFlag_ || exitFlag_)

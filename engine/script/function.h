@@ -50,7 +50,13 @@ protected:
     void popState();
     Frame* frame() { return frameDepth_ > 0 ? frames_[std::size_t(frameDepth_ - 1)].get() : nullptr; }
     Frame& openFrame(const TKSInterpreterFunDesc* routine);
-    void closeFrame() { --frameDepth_; }
+    void closeFrame()
+    {
+        --frameDepth_;
+        locals_ = frameDepth_ > 0 ? &frames_[std::size_t(frameDepth_ - 1)]->vars : nullptr;
+    }
+    // Stores into a frame variable as SetValue does (null: not a frame variable).
+    bool storeLocal(int symbol, const Variant& value);
     bool flagsSet() const { return breakFlag_ || continueFlag_ || exitFlag_; }
     void runBody(const TKSInterpreterFunDesc* routine, TKSInterpreterArgs* callerArgs);
     void switchToUnit(const std::string& unitName);

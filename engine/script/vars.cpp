@@ -7,6 +7,12 @@
 
 void TKSInterpreterVar::store(const Variant& newValue)
 {
+    const int code = typeCode & ~kstype::VarParam;
+    if (newValue.type() == code && (code == platform::varInteger || code == platform::varBoolean ||
+                                    code == platform::varDouble || code == platform::varString)) {
+        value = newValue;  // the common case: no record, nothing to convert
+        return;
+    }
     if (TKSInterpreterRecHolder* source = recordOf(newValue)) {
         if (TKSInterpreterRecHolder* target = recordOf(value)) {
             target->assignFrom(*source);
@@ -16,7 +22,6 @@ void TKSInterpreterVar::store(const Variant& newValue)
         value = makeRecordValue(source->clone());
         return;
     }
-    const int code = typeCode & ~kstype::VarParam;
     if (code == kstype::Untyped || code == platform::varVariant || newValue.type() == code)
         value = newValue;
     else
@@ -25,18 +30,29 @@ void TKSInterpreterVar::store(const Variant& newValue)
 
 TKSInterpreterVar* TKSInterpreterVarList::find(int symbol)
 {
-    for (auto it = vars_.rbegin(); it != vars_.rend(); ++it)
-        if (it->symbol == symbol)
-            return &*it;
+    for (std::size_t i = count_; i-- > 0;)
+        if (vars_[i].symbol == symbol)
+            return &vars_[i];
     return nullptr;
 }
 
 TKSInterpreterVar* TKSInterpreterVarList::find(std::string_view unitName, int symbol)
 {
-    for (auto it = vars_.rbegin(); it != vars_.rend(); ++it)
-        if (it->symbol == symbol && platform::sameName(it->unitName, unitName))
-            return &*it;
+    for (std::size_t i = count_; i-- > 0;)
+        if (vars_[i].symbol == symbol && platform::sameName(vars_[i].unitName, unitName))
+            return &vars_[i];
     return nullptr;
+}
+
+TKSInterpreterVar& TKSInterpreterVarList::addLocal(int symbol, const std::string& name, int typeCode)
+{
+    if (find(symbol))
+        throw EKSInterpreterError(kserr::Redeclared, -1, name);
+    TKSInterpreterVar& var = nextSlot();
+    var.symbol = symbol;
+    var.name = name;
+    var.typeCode = typeCode;
+    return var;
 }
 
 TKSInterpreterVar& TKSInterpreterVarList::add(TKSInterpreterVar var)
@@ -48,6 +64,27 @@ TKSInterpreterVar& TKSInterpreterVarList::add(TKSInterpreterVar var)
 
 TKSInterpreterVar& TKSInterpreterVarList::push(TKSInterpreterVar var)
 {
-    vars_.push_back(std::move(var));
-    return vars_.back();
+    if (find(var.symbol))
+        shadowing_ = true;
+    TKSInterpreterVar& slot = nextSlot();
+    slot = std::move(var);
+    return slot;
+}
+
+TKSInterpreterVar& TKSInterpreterVarList::nextSlot()
+{
+    if (count_ == vars_.size())
+        vars_.emplace_back();
+    return vars_[count_++];
+}
+
+void TKSInterpreterVarList::release(TKSInterpreterVar& var)
+{
+    var.symbol = -1;
+    var.unitName.clear();
+    var.name.clear();
+    var.typeName.clear();
+    var.typeCode = 0;
+    var.dataType.reset();
+    var.value = Variant();
 }

@@ -28,17 +28,44 @@ class TKSInterpreterVarList {
 public:
     TKSInterpreterVar* find(int symbol);
     TKSInterpreterVar* find(std::string_view unitName, int symbol);
+    // find() through a remembered index, kept by the caller per name occurrence:
+    // the index is trusted while it still holds the name and no name of this
+    // list hides an older one of the same name.
+    TKSInterpreterVar* findCached(int symbol, int& slot)
+    {
+        if (std::size_t(slot) < count_ && vars_[std::size_t(slot)].symbol == symbol && !shadowing_)
+            return &vars_[std::size_t(slot)];
+        TKSInterpreterVar* var = find(symbol);
+        if (var)
+            slot = int(var - vars_.data());
+        return var;
+    }
     // Raises 111 when the list already holds the name for the same unit.
     TKSInterpreterVar& add(TKSInterpreterVar var);
+    // A frame variable (no unit name), built in place; raises 111 as add does.
+    TKSInterpreterVar& addLocal(int symbol, const std::string& name, int typeCode);
     // Adds without the redeclaration check (exception variables of handlers).
     TKSInterpreterVar& push(TKSInterpreterVar var);
-    void removeNewest() { vars_.pop_back(); }
-    void clear() { vars_.clear(); }
-    bool empty() const { return vars_.empty(); }
-    std::size_t size() const { return vars_.size(); }
+    void removeNewest() { release(vars_[--count_]); }
+    // Keeps the variables' storage for the next frame; releases their values.
+    void clear()
+    {
+        while (count_ > 0)
+            release(vars_[--count_]);
+        shadowing_ = false;
+    }
+    bool empty() const { return count_ == 0; }
+    std::size_t size() const { return count_; }
     // Oldest first.
     TKSInterpreterVar& operator[](std::size_t i) { return vars_[i]; }
 
 private:
-    std::vector<TKSInterpreterVar> vars_;  // newest at the back
+    TKSInterpreterVar& nextSlot();
+    static void release(TKSInterpreterVar& var);
+
+    // The first count_ entries are in use, newest at the back; the rest are
+    // released entries whose strings keep their capacity for reuse.
+    std::vector<TKSInterpreterVar> vars_;
+    std::size_t count_ = 0;
+    bool shadowing_ = false;               // some name was pushed over an older one
 };

@@ -19,12 +19,13 @@ public:
     std::vector<std::string> lines;  // the progress window's first line after each page
     std::string caption;
     std::function<void(PagedReport&)> afterPage;
+    TKSReportPage paper;
 
 protected:
     void RunPageLoop() override
     {
         for (int i = 0; i < pagesPerPass && !Terminated; ++i) {
-            EndPages.Add({1, {}});
+            EndPages.Add(paper, 1);
             ++PreparedPageNo;
             ShowProgressPage(PreparedPageNo);
             if (ProgressForm()) {

@@ -2,6 +2,7 @@
 // (passes, template restore, errors), form data, print settings, names.
 #include "core/engine_init.h"
 #include "core/report.h"
+#include "core/reportpage.h"
 #include "platform/dialogs.h"
 #include "platform/formtext.h"
 #include "platform/gbk.h"
@@ -24,9 +25,10 @@ class ScriptedReport : public TKSReport {
 public:
     using TKSReport::TKSReport;
     std::function<void(ScriptedReport&)> loop;
+    TKSReportPage paper;
     void AddPreparedPage(int templatePage = 1, std::string data = {})
     {
-        EndPages.Add({templatePage, std::move(data)});
+        EndPages.Add(paper, templatePage).Stream().write(data.data(), data.size());
         ++PreparedPageNo;
         ShowProgressPage(PreparedPageNo);
     }
@@ -118,18 +120,15 @@ TEST(ReportPrepare, RestoresTemplateAfterSuccessAndFailure)
         ScriptedReport report;
         report.ReportInfo.ReportTitle = "Sticker";
         report.Script = {"// sticker"};
-        report.mmPrintOffsetLeft = 500;
         report.loop = [fail](ScriptedReport& r) {
             r.ReportInfo.ReportTitle = "changed";
             r.Script.push_back("// changed");
-            r.mmPrintOffsetLeft = 9;
             if (fail)
                 throw std::runtime_error("boom");
         };
         EXPECT_EQ(report.PrepareReport(), !fail);
         EXPECT_EQ(report.ReportInfo.ReportTitle, "Sticker") << fail;
         EXPECT_EQ(report.Script, (std::vector<std::string>{"// sticker"})) << fail;
-        EXPECT_EQ(report.mmPrintOffsetLeft, 500) << fail;
     }
 }
 
@@ -222,8 +221,8 @@ TEST(ReportPrepare, PagePerPageInterleavesTemplatePages)
 {
     BoxCapture capture;
     ScriptedReport report;
-    report.Pages.Add(std::make_unique<TKSCustomPage>());
-    report.Pages.Add(std::make_unique<TKSCustomPage>());
+    report.Pages.Add(std::make_unique<TKSReportPage>());
+    report.Pages.Add(std::make_unique<TKSReportPage>());
     report.PageOrder = ksPagePerPage;
     report.loop = [](ScriptedReport& r) {
         r.AddPreparedPage(1, "1a");
@@ -234,7 +233,7 @@ TEST(ReportPrepare, PagePerPageInterleavesTemplatePages)
     ASSERT_TRUE(report.PrepareReport());
     std::vector<std::string> order;
     for (int i = 0; i < report.EndPages.Count(); ++i)
-        order.push_back(report.EndPages.Page(i).Data);
+        order.push_back(report.EndPages.Page(i)->DecompressedBytes());
     EXPECT_EQ(order, (std::vector<std::string>{"1a", "2a", "1b", "2b"}));
 }
 
@@ -250,7 +249,7 @@ TEST(ReportPrint, ResetsPrintStateAfterJob)
 {
     ScriptedReport report;
     EXPECT_FALSE(report.PrintPreparedReport("", 1, false, ksppAll)) << "no prepared pages";
-    report.EndPages.Add({1, {}});
+    report.EndPages.Add(report.paper, 1);
     report.PrintScale = 50;
     report.PaperOverride = 9;
     report.SetPrintBackground(false);
@@ -341,8 +340,8 @@ TEST(ReportSettings, SaveAndLoadThroughIniFile)
         r.SaveReportOptions()->UseRegistry = false;
         r.SaveReportOptions()->IniFileName = ini;
         r.ReportInfo.ReportTitle = "Sales";
-        r.Pages.Add(std::make_unique<TKSCustomPage>());
-        r.Pages.Add(std::make_unique<TKSCustomPage>());
+        r.Pages.Add(std::make_unique<TKSReportPage>());
+        r.Pages.Add(std::make_unique<TKSReportPage>());
     };
     TKSReport saved;
     configure(saved);

@@ -1,0 +1,231 @@
+// Pure expressions compiled once per token into postfix code and run on a
+// small stack of Integers and Booleans; anything else is left to the caller.
+#include "script/fastexpr.h"
+
+#include <algorithm>
+#include <climits>
+#include <functional>
+
+using platform::Variant;
+
+namespace {
+
+// The same priorities as the ordinary evaluator's infix operators.
+int priorityOf(int code)
+{
+    switch (code) {
+    case tok::Star:
+    case tok::Slash:
+    case tok::Div:
+    case tok::Mod: return 6;
+    case tok::And: return 5;
+    case tok::Plus:
+    case tok::Minus:
+    case tok::Or: return 4;
+    case tok::Equal:
+    case tok::NotEqual:
+    case tok::Less:
+    case tok::Greater: return 3;
+    case tok::LessEqual:
+    case tok::GreaterEqual: return 2;
+    default: return 0;
+    }
+}
+
+constexpr int kPrefixPriority = 8;
+constexpr int kMaxNesting = 16;
+
+struct Slot {
+    int32_t v;
+    bool boolean;
+};
+
+// Integer op Integer as the ordinary evaluator computes it without leaving
+// 32 bits; false for every case it hands on to the general variant rules.
+bool integerOp(int op, int32_t a, int32_t b, Slot& out)
+{
+    out.boolean = false;
+    switch (op) {
+    case tok::Plus: return !__builtin_add_overflow(a, b, &out.v);
+    case tok::Minus: return !__builtin_sub_overflow(a, b, &out.v);
+    case tok::Star: return !__builtin_mul_overflow(a, b, &out.v);
+    case tok::Div:
+        if (b == 0 || (a == INT32_MIN && b == -1))
+            return false;
+        out.v = a / b;
+        return true;
+    case tok::Mod:
+        if (b == 0 || b == -1)
+            return false;
+        out.v = a % b;
+        return true;
+    default: break;
+    }
+    out.boolean = true;
+    switch (op) {
+    case tok::Equal: out.v = a == b; return true;
+    case tok::NotEqual: out.v = a != b; return true;
+    case tok::Less: out.v = a < b; return true;
+    case tok::Greater: out.v = a > b; return true;
+    case tok::LessEqual: out.v = a <= b; return true;
+    case tok::GreaterEqual: out.v = a >= b; return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
+void TKSFastExpressions::use(const std::shared_ptr<const TKSTokenStream>& stream)
+{
+    if (table_ && table_->stream == stream)
+        return;
+    if (tables_.size() > 32 && !tables_.count(stream.get()))
+        clear();  // streams of sources set again and again: start afresh
+    StreamTable& table = tables_[stream.get()];
+    if (!table.stream) {
+        table.stream = stream;
+        table.entryOf.assign(stream->tokens.size(), kUnknown);
+    }
+    table_ = &table;
+}
+
+void TKSFastExpressions::clear()
+{
+    tables_.clear();
+    table_ = nullptr;
+}
+
+bool TKSFastExpressions::evaluate(int start, TKSInterpreterVarList* locals, int pendingRoom, Variant& value,
+                                  int& endToken)
+{
+    if (!locals || !table_)
+        return false;
+    int& entry = table_->entryOf[std::size_t(start)];
+    if (entry == kUnknown)
+        entry = compile(start);
+    if (entry == kNotPure)
+        return false;
+    const Compiled& code = table_->compiled[std::size_t(entry)];
+    if (code.maxPending > pendingRoom || !run(code, *locals, value))
+        return false;
+    endToken = code.endToken;
+    return true;
+}
+
+// Mirrors the ordinary evaluator's expression and operand reading; gives up
+// on every construct it does not cover, on error tokens and on deep nesting.
+int TKSFastExpressions::compile(int start)
+{
+    const std::vector<TKSToken>& toks = table_->stream->tokens;
+    const int last = int(toks.size()) - 1;
+    Compiled out;
+    int pos = start, pending = 0, depth = 0, nesting = 0;
+    auto code = [&] { return toks[std::size_t(pos)].code; };
+    auto advance = [&] {
+        if (pos >= last)
+            return false;
+        ++pos;
+        return toks[std::size_t(pos)].errorCode == 0;
+    };
+    auto push = [&](OpKind kind, int v) {
+        out.ops.push_back({kind, v});
+        if (kind == OpKind::Binary)
+            --depth;
+        else if (kind != OpKind::Negate)
+            out.maxStack = std::max(out.maxStack, ++depth);
+    };
+    std::function<bool(int)> expression;
+    auto operand = [&]() -> bool {
+        const TKSToken& t = toks[std::size_t(pos)];
+        switch (t.code) {
+        case tok::IntegerLit:
+            if (t.value.type() != platform::varInteger)
+                return false;
+            push(OpKind::Integer, int(t.value.toInteger()));
+            break;
+        case tok::True:
+        case tok::False: push(OpKind::Boolean, t.code == tok::True); break;
+        case tok::Identifier: {
+            const int after = pos < last ? toks[std::size_t(pos + 1)].code : tok::EndOfText;
+            if (after == tok::LParen || after == tok::LBracket || after == tok::Dot)
+                return false;
+            push(OpKind::Local, t.symbol);
+            break;
+        }
+        case tok::Minus:
+        case tok::Plus: {
+            const bool minus = t.code == tok::Minus;
+            if (!advance() || !expression(kPrefixPriority))
+                return false;
+            if (minus)
+                push(OpKind::Negate, 0);
+            return true;  // as the ordinary reader: no operand check after a prefix
+        }
+        case tok::LParen:
+            if (++nesting > kMaxNesting || !advance() || !expression(0) || code() != tok::RParen)
+                return false;
+            --nesting;
+            break;
+        default: return false;
+        }
+        return advance() && !isOperandToken(code());
+    };
+    expression = [&](int callerPriority) -> bool {
+        if (!operand())
+            return false;
+        for (;;) {
+            const int priority = priorityOf(code());
+            if (priority == 0 || priority <= callerPriority)
+                return true;
+            const int op = code();
+            if (!advance())
+                return false;
+            out.maxPending = std::max(out.maxPending, ++pending);
+            if (!expression(priority))
+                return false;
+            --pending;
+            push(OpKind::Binary, op);
+        }
+    };
+    if (toks[std::size_t(start)].errorCode != 0 || !expression(0) || out.maxStack > kMaxStack)
+        return kNotPure;
+    out.endToken = pos;
+    table_->compiled.push_back(std::move(out));
+    return int(table_->compiled.size()) - 1;
+}
+
+bool TKSFastExpressions::run(const Compiled& code, TKSInterpreterVarList& locals, Variant& value) const
+{
+    Slot stack[kMaxStack];
+    int top = -1;
+    for (const Op& op : code.ops) {
+        switch (op.kind) {
+        case OpKind::Integer: stack[++top] = {op.value, false}; break;
+        case OpKind::Boolean: stack[++top] = {op.value, true}; break;
+        case OpKind::Local: {
+            const TKSInterpreterVar* var = locals.findCached(op.value, op.slot);
+            if (!var)
+                return false;
+            const platform::VarType type = var->value.type();
+            if (type != platform::varInteger && type != platform::varBoolean)
+                return false;
+            stack[++top] = {int32_t(var->value.payload()), type == platform::varBoolean};
+            break;
+        }
+        case OpKind::Negate:
+            if (stack[top].boolean || stack[top].v == INT32_MIN)
+                return false;
+            stack[top].v = -stack[top].v;
+            break;
+        case OpKind::Binary:
+            if (stack[top].boolean || stack[top - 1].boolean)
+                return false;
+            if (!integerOp(op.value, stack[top - 1].v, stack[top].v, stack[top - 1]))
+                return false;
+            --top;
+            break;
+        }
+    }
+    value = stack[0].boolean ? Variant(stack[0].v != 0) : Variant(int(stack[0].v));
+    return true;
+}
