@@ -2,6 +2,8 @@
 // of the design text, measuring for stretching, drawing and placing on prepared pages.
 #pragma once
 
+#include <algorithm>
+
 #include "objects/memo_types.h"
 #include "objects/textlayout.h"
 #include "objects/view.h"
@@ -38,6 +40,12 @@ public:
     TKSHighlight Highlight;
     int LineSpacing = 2;
     int CharacterSpacing = 0;
+    // The spacings as layout uses them: stored values are kept as read, but
+    // no text is laid out with more than this many pixels between lines or
+    // characters, so damaged values cannot overflow the arithmetic.
+    static constexpr int kMaxSpacing = 10000;
+    int ClampedLineSpacing() const { return std::clamp(LineSpacing, -kMaxSpacing, kMaxSpacing); }
+    int ClampedCharacterSpacing() const { return std::clamp(CharacterSpacing, -kMaxSpacing, kMaxSpacing); }
     TKSRotationType RotationType = ksrtNone;
     TKSScaleFontType ScaleFontType = ksstNone;
     TKSRepeatedOptions RepeatedOptions;

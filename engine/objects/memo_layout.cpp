@@ -89,8 +89,8 @@ void TKSCustomMemoView::WrapMemo(bool laidOut)
     settings.mangeTag = Flag(ksf::MangeTag);
     settings.designMode = Designing();
     settings.laidOut = laidOut;
-    settings.lineSpacing = LineSpacing;
-    settings.characterSpacing = CharacterSpacing;
+    settings.lineSpacing = ClampedLineSpacing();
+    settings.characterSpacing = ClampedCharacterSpacing();
     settings.font = Font.logical();
     settings.font.height = screenFontHeight(Font.size());
 
@@ -190,11 +190,11 @@ void TKSCustomMemoView::SetAutoWidth(platform::Canvas& canvas)
     settings.printing = DocMode() == ksdmPrinting;
     TextPainter painter(canvas, MeasuringMeasurer(), settings);
     canvas.selectFont(painter.outputFont(Font.size(), 0));
-    canvas.setTextCharacterExtra(roundHalfEven(CharacterSpacing * ScaleX));
+    canvas.setTextCharacterExtra(roundHalfEven(ClampedCharacterSpacing() * ScaleX));
     int measured = canvas.textExtent(text).cx;
     canvas.setTextCharacterExtra(0);
     SetspWidth(roundHalfEven(2 * pixelsOf(mmGapLeft) + measured / ScaleX + HorizontalFrameInset()
-                             - 2 * CharacterSpacing));
+                             - 2 * ClampedCharacterSpacing()));
 }
 
 void TKSCustomMemoView::DrawRuling(platform::Canvas& canvas)
@@ -204,7 +204,7 @@ void TKSCustomMemoView::DrawRuling(platform::Canvas& canvas)
     pen.width = roundHalfEven(ScaleY);
     canvas.setPen(pen);
     int fontHeight = std::abs(canvas.logicalFont().height);
-    int pitch = roundHalfEven(LineSpacing * ScaleY) + fontHeight;
+    int pitch = roundHalfEven(ClampedLineSpacing() * ScaleY) + fontHeight;
     if (pitch <= 0)
         return;
     int left = spLeft(), top = spTop(), width = spWidth(), height = spHeight();
@@ -225,8 +225,8 @@ void TKSCustomMemoView::DrawText(platform::Canvas& canvas)
     settings.scaleY = ScaleY;
     settings.font = Font;
     settings.fontScaleWidth = FontScaleWidth;
-    settings.lineSpacing = LineSpacing;
-    settings.characterSpacing = CharacterSpacing;
+    settings.lineSpacing = ClampedLineSpacing();
+    settings.characterSpacing = ClampedCharacterSpacing();
     settings.textHeight = TextHeight;
     settings.rotation = RotationType;
     settings.hAlign = HAlign;

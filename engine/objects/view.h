@@ -235,6 +235,7 @@ protected:
     const SavedGeometry& Untransformed() const { return saved_; }
 
 private:
+    void clampGeometry();
     TKSLinesMirror memoMirror_;
 };
 

@@ -4,6 +4,7 @@
 
 #include "core/units.h"
 
+#include <algorithm>
 #include <cmath>
 
 
@@ -40,6 +41,7 @@ void TKSView::BeginDraw()
     saved_ = {mmLeft, mmTop, mmWidth, mmHeight, mmGapLeft, mmGapTop,
               {LeftFrame.mmWidth, TopFrame.mmWidth, RightFrame.mmWidth, BottomFrame.mmWidth}};
     drawing_ = true;
+    clampGeometry();
 
     mmLeft = toMMThousandths(OffsetX, ksutScreenPixels) + rnd(mmLeft * ScaleX);
     mmTop = toMMThousandths(OffsetY, ksutScreenPixels) + rnd(mmTop * ScaleY);
@@ -67,6 +69,18 @@ void TKSView::BeginDraw()
         DrawRect.right -= rnd(2 * wr);
     if (BottomFrame.DoubleFrame)
         DrawRect.bottom -= rnd(2 * wb);
+}
+
+// Geometry beyond ten metres only comes from damaged files or wild scripts;
+// drawing takes it at that limit so that the integer arithmetic of the
+// transform cannot overflow (EndDraw restores the stored values).
+void TKSView::clampGeometry()
+{
+    constexpr int kLimit = 10'000'000;
+    for (int* v : {&mmLeft, &mmTop, &mmWidth, &mmHeight, &mmGapLeft, &mmGapTop})
+        *v = std::clamp(*v, -kLimit, kLimit);
+    for (int side = 0; side < 4; ++side)
+        Frame(side).mmWidth = std::clamp(Frame(side).mmWidth, 0, kLimit);
 }
 
 void TKSView::EndDraw()
