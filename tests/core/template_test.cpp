@@ -497,7 +497,7 @@ TEST_F(TemplateTest, OldDictionaryEntriesHaveNoTypeWord)
 
 // Random damage of a valid template: loading either succeeds or raises an
 // exception; it never crashes, hangs or reads past the end (the sanitizers
-// watch the reads).
+// watch the reads); what loads can be prepared.
 TEST_F(TemplateTest, RandomDamageNeverCrashes)
 {
     TKSReport source;
@@ -520,9 +520,13 @@ TEST_F(TemplateTest, RandomDamageNeverCrashes)
                 break;
         }
         TKSReport report;
+        report.ShowProgress = false;
         try {
             load(report, bytes);
         } catch (const std::exception&) {
+            continue;
         }
+        if (round % 5 == 0)
+            report.PrepareReport();  // errors end in a message box, never an escape
     }
 }
