@@ -1,6 +1,8 @@
 // Prepared pages: 1 000 pages of 60 short text objects each placed through
 // PlaceOnEndPage and compressed page by page; reports time, compressed bytes
 // per page, bytes held by all pages and the growth of the peak resident size.
+#include "bench_support.h"
+
 #include "core/report.h"
 #include "objects/memo.h"
 
@@ -8,33 +10,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
-
-#include <sys/resource.h>
-
 namespace {
-
-void ensureGuiApp()
-{
-    if (QGuiApplication::instance())
-        return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "bench_endpages";
-    static char* argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);
-}
-
-long peakResidentKiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
 
 void BM_Build1000Pages(benchmark::State& state)
 {
-    ensureGuiApp();
+    bench::ensureGuiApp();
     const auto level = static_cast<TKSCompressionLevel>(state.range(0));
     const bool thread = state.range(1) != 0;
     TKSMemoView memo;
@@ -44,7 +24,7 @@ void BM_Build1000Pages(benchmark::State& state)
     memo.SetspWidth(120);
     memo.SetspHeight(18);
     TKSReportPage paper;
-    const long rssBefore = peakResidentKiB();
+    const long rssBefore = bench::peakResidentKiB();
     std::int64_t held = 0;
     for (auto _ : state) {
         TKSReport report;
@@ -69,7 +49,7 @@ void BM_Build1000Pages(benchmark::State& state)
     }
     state.counters["bytes_per_page"] = double(held) / 1000;
     state.counters["held_KiB"] = double(held) / 1024;
-    state.counters["peak_rss_growth_KiB"] = double(peakResidentKiB() - rssBefore);
+    state.counters["peak_rss_growth_KiB"] = double(bench::peakResidentKiB() - rssBefore);
 }
 BENCHMARK(BM_Build1000Pages)
     ->ArgsProduct({{kszcNone, kszcFastest, kszcDefault, kszcMax}, {0}})

@@ -1,5 +1,7 @@
 // Laying out and placing text objects: 10 000 memos of 40 mixed Chinese/Latin
 // characters with word wrap, measured and written to a prepared-page stream.
+#include "bench_support.h"
+
 #include "objects/memo.h"
 
 #include "platform/gbk.h"
@@ -7,20 +9,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
-
 namespace {
-
-void ensureGuiApp()
-{
-    if (QGuiApplication::instance())
-        return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "bench_memo";
-    static char* argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);
-}
 
 // 40 characters: Chinese, digits and Latin words, varied per memo.
 std::string mixedText(int i)
@@ -33,7 +22,7 @@ std::string mixedText(int i)
 
 void BM_LayoutAndPlace10000Memos(benchmark::State& state)
 {
-    ensureGuiApp();
+    bench::ensureGuiApp();
     std::vector<std::string> texts;
     for (int i = 0; i < 10000; ++i)
         texts.push_back(mixedText(i));
@@ -61,7 +50,7 @@ BENCHMARK(BM_LayoutAndPlace10000Memos)->Unit(benchmark::kMillisecond);
 // The line layout alone, on the measuring canvas with its width cache.
 void BM_LayoutOnly10000Memos(benchmark::State& state)
 {
-    ensureGuiApp();
+    bench::ensureGuiApp();
     std::vector<std::vector<std::string>> texts;
     for (int i = 0; i < 10000; ++i)
         texts.push_back({mixedText(i)});

@@ -209,6 +209,9 @@ public:
     // The report's and the template page's OnBeginPage with PreparedPageNo.
     void FireBeginPage(TKSCustomPage* templatePage);
     // Binds the script events of a loaded prepared page's objects.
+    // A handler calling the compiled script's routine of that name; empty
+    // when the script has no such routine.
+    platform::MethodValue ScriptHandler(const std::string& routine);
     void BindPreparedPageEvents(TKSCustomPage& page);
     // Per-report print settings in the settings store.
     void LoadReportSetting();

@@ -15,21 +15,21 @@ void TKSReport::FireBeginPage(TKSCustomPage* templatePage)
     }
 }
 
+platform::MethodValue TKSReport::ScriptHandler(const std::string& routine)
+{
+    TKSInterpreterFm& script = *interpreter_;
+    if (!script.findRoutine("Report", routine) && !script.findRoutine({}, routine))
+        return {};
+    platform::MethodValue method;
+    method.name = routine;
+    method.code = [&script, routine](platform::Object*, platform::EventArgs& args) { script.callRoutine(routine, args); };
+    return method;
+}
+
 // Preview click handlers of prepared objects name routines of the script
 // compiled for the report (or read with a prepared-report file).
 void TKSReport::BindPreparedPageEvents(TKSCustomPage& page)
 {
-    TKSInterpreterFm& script = *interpreter_;
-    auto handlerFor = [&script](const std::string& routine) -> platform::MethodValue {
-        if (!script.findRoutine("Report", routine) && !script.findRoutine({}, routine))
-            return {};
-        platform::MethodValue method;
-        method.name = routine;
-        method.code = [&script, routine](platform::Object*, platform::EventArgs& args) {
-            script.callRoutine(routine, args);
-        };
-        return method;
-    };
     for (TKSView* view : page.Objects())
-        view->BindEvents(handlerFor);
+        view->BindEvents([this](const std::string& routine) { return ScriptHandler(routine); });
 }

@@ -160,17 +160,7 @@ void TKSReport::runScript()
     auto bindAll = [this, hasProgram] {
         if (!hasProgram)
             return;
-        TKSInterpreterFm& script = *interpreter_;
-        auto handlerFor = [&script](const std::string& routine) -> platform::MethodValue {
-            if (!script.findRoutine("Report", routine) && !script.findRoutine({}, routine))
-                return {};
-            platform::MethodValue method;
-            method.name = routine;
-            method.code = [&script, routine](platform::Object*, platform::EventArgs& args) {
-                script.callRoutine(routine, args);
-            };
-            return method;
-        };
+        auto handlerFor = [this](const std::string& routine) { return ScriptHandler(routine); };
         for (int i = 0; i < Pages.Count(); ++i) {
             TKSCustomPage* page = Pages.Page(i);
             for (TKSView* view : page->Objects())
