@@ -2,6 +2,7 @@
 // moving to a new column or page, stretching, band columns and writing objects.
 #include "core/report.h"
 #include "core/reportpage.h"
+#include "core/textutil.h"
 #include "core/units.h"
 #include "objects/band.h"
 #include "objects/memo.h"
@@ -9,6 +10,7 @@
 #include "script/values.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -304,18 +306,62 @@ void TKSReportPage::breakFor(TKSBand& band)
 
 void TKSReportPage::stretchBand(TKSBand& band)
 {
-    std::vector<std::pair<TKSCustomMemoView*, int>> needed;
+    struct Design {
+        int top, height;
+    };
+    std::unordered_map<TKSView*, Design> design;
+    std::unordered_map<TKSView*, int> needed;  // stretched objects: the height their content needs
     int height = band.mmHeight;
     for (TKSView* v : band.BandObjects) {
+        design[v] = {v->mmTop, v->mmHeight};
         auto* memo = dynamic_cast<TKSCustomMemoView*>(v);
         if (!memo || !memo->Flag(ksf::Stretched) || !memo->Visible)
             continue;
         const int need = memo->CalcHeight();
-        needed.emplace_back(memo, need);
+        needed[memo] = need;
         height = std::max(height, memo->mmTop + need);
     }
-    for (auto [memo, need] : needed)
-        memo->mmHeight = memo->Flag(ksf::StretchedMax) ? height - memo->mmTop : need;
+    // Partners are stretched objects of the same band; their growth moves or
+    // stretches the objects that name them.
+    auto partner = [&](const std::string& name, const TKSView* self) -> TKSView* {
+        if (name.empty())
+            return nullptr;
+        for (auto& [view, need] : needed)
+            if (view != self && namesEqual(view->Name(), name))
+                return view;
+        return nullptr;
+    };
+    auto shiftWith = [](TKSView* v) {
+        auto* r = dynamic_cast<TKSReportView*>(v);
+        return r ? r->ShiftWith() : std::string();
+    };
+    auto stretchWith = [](TKSView* v) {
+        auto* r = dynamic_cast<TKSReportView*>(v);
+        return r ? r->StretchWith() : std::string();
+    };
+    // Shifted objects can themselves be partners: settle over as many rounds as objects.
+    for (std::size_t round = 0; round < band.BandObjects.size(); ++round) {
+        bool moved = false;
+        for (TKSView* v : band.BandObjects)
+            if (TKSView* p = partner(shiftWith(v), v)) {
+                const int gap = design[v].top - (design[p].top + design[p].height);
+                const int top = p->mmTop + needed[p] + gap;
+                moved = moved || top != v->mmTop;
+                v->mmTop = top;
+            }
+        if (!moved)
+            break;
+    }
+    for (TKSView* v : band.BandObjects) {
+        if (TKSView* p = partner(stretchWith(v), v))
+            v->mmHeight = std::max(0, design[v].height + needed[p] - design[p].height);
+        if (v->mmTop != design[v].top || v->mmHeight != design[v].height)
+            height = std::max(height, v->mmTop + v->mmHeight);
+        if (auto it = needed.find(v); it != needed.end())
+            height = std::max(height, v->mmTop + it->second);
+    }
+    for (auto [view, need] : needed)
+        view->mmHeight = view->Flag(ksf::StretchedMax) ? height - view->mmTop : need;
     band.CalcHeight = height;
 }
 

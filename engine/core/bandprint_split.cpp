@@ -44,11 +44,20 @@ void TKSReportPage::splitBand(TKSBand& band)
     };
     int lowest = 0;
     try {
-        for (;;) {
+        for (bool firstPart = true;; firstPart = false) {
             const int available = BottomLimit - columnFooterHeight() - band.mmTop;
             if (available <= 0)
                 throw std::runtime_error("Band " + band.Name() + " is taller than the page");
             lowest = 0;
+            // Objects asking to be repeated appear on every later part at their design place.
+            for (Piece& p : pieces)
+                if (!firstPart && p.done && !p.continued && p.view->Flag(ksf::ReprintOnOverFlow) &&
+                    p.designTop < available) {
+                    p.view->mmTop = p.designTop;
+                    p.view->mmHeight = std::min(p.designHeight, available - p.designTop);
+                    writeObject(band, *p.view);
+                    lowest = std::max(lowest, p.view->mmTop + p.view->mmHeight);
+                }
             for (Piece& p : pieces) {
                 if (p.done || p.top >= available)
                     continue;  // finished, or waits for a later part

@@ -7,6 +7,7 @@
 #include <zlib.h>
 
 #include <limits>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -23,19 +24,57 @@ int zlibLevel(int compressionLevel)
 
 } // namespace
 
+namespace {
+
+// One deflater per thread and level, reset between pages: setting zlib's
+// state up afresh for every page costs more than compressing a small page
+// (the allocator keeps returning and re-fetching its quarter megabyte).
+class Deflater {
+public:
+    explicit Deflater(int level) : level_(level)
+    {
+        if (deflateInit(&z_, level) != Z_OK)
+            throw std::runtime_error("Prepared page compression could not start");
+    }
+    ~Deflater() { deflateEnd(&z_); }
+    Deflater(const Deflater&) = delete;
+    Deflater& operator=(const Deflater&) = delete;
+
+    int level() const { return level_; }
+
+    std::string compress(std::string_view bytes)
+    {
+        deflateReset(&z_);
+        std::string out(deflateBound(&z_, static_cast<uLong>(bytes.size())), '\0');
+        z_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+        z_.avail_in = static_cast<uInt>(bytes.size());
+        z_.next_out = reinterpret_cast<Bytef*>(out.data());
+        z_.avail_out = static_cast<uInt>(out.size());
+        const int rc = deflate(&z_, Z_FINISH);
+        if (rc != Z_STREAM_END)
+            throw std::runtime_error("Prepared page compression failed: " + std::string(zError(rc)));
+        out.resize(z_.total_out);
+        return out;
+    }
+
+private:
+    z_stream z_{};
+    int level_;
+};
+
+} // namespace
+
 std::string CompressPageStream(std::string_view bytes, int compressionLevel)
 {
-    if (bytes.size() > std::numeric_limits<uLong>::max())
+    // deflateBound and avail_in are 32-bit: larger pages are refused (the
+    // loader refuses to inflate pages of that size anyway).
+    if (bytes.size() > std::numeric_limits<uInt>::max() / 2)
         throw std::runtime_error("Prepared page too large to compress");
-    std::string out(compressBound(static_cast<uLong>(bytes.size())), '\0');
-    uLongf outSize = static_cast<uLongf>(out.size());
-    const int rc = compress2(reinterpret_cast<Bytef*>(out.data()), &outSize,
-                             reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uLong>(bytes.size()),
-                             zlibLevel(compressionLevel));
-    if (rc != Z_OK)
-        throw std::runtime_error("Prepared page compression failed: " + std::string(zError(rc)));
-    out.resize(outSize);
-    return out;
+    thread_local std::unique_ptr<Deflater> deflater;
+    const int level = zlibLevel(compressionLevel);
+    if (!deflater || deflater->level() != level)
+        deflater = std::make_unique<Deflater>(level);
+    return deflater->compress(bytes);
 }
 
 // Inflates chunk by chunk so that the output grows only with what the data

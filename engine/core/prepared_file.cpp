@@ -222,6 +222,7 @@ void TKSReport::compilePreparedScript()
 {
     interpreter_->setPas(Script);
     interpreter_->AllowExternalRoutines = false;
+    TemplateTrusted = false;  // Script now holds the file's script
     if (Script.size() <= 1)
         return;
     try {

@@ -187,6 +187,8 @@ void TKSReport::loaded()
     if (data && StoreInDFM && data->size() > 0) {
         data->seek(0);
         LoadFromStream(*data);
+        // A template stored with the program's own windows came with the program.
+        TemplateTrusted = !ErrorFlag;
     }
 }
 

@@ -119,6 +119,10 @@ public:
     std::vector<std::string> Script;
     std::uint16_t ReportFlags = 0;
     TKSDictionary Dictionary;
+    // Only a template built into the program (read from its form data) may
+    // declare external routines in its script: they load any shared library.
+    // Loading a template from a stream or a prepared-report file clears it.
+    bool TemplateTrusted = false;
     // The printer name as templates store it.
     std::string StoredPrinterName() const;
     bool DoublePass() const override { return doublePass_; }

@@ -96,6 +96,7 @@ bool TKSReport::PrepareReport()
     if (saved) {
         const bool errorFlag = ErrorFlag;
         const std::string errorText = ErrorText;
+        const bool trusted = TemplateTrusted;
         savedTemplate.seek(0);
         try {
             LoadFromStream(savedTemplate);
@@ -105,6 +106,7 @@ bool TKSReport::PrepareReport()
         }
         ErrorFlag = errorFlag;
         ErrorText = errorText;
+        TemplateTrusted = trusted;  // the same template came back
     }
     CurPage = nullptr;
     CurBand = nullptr;
@@ -150,7 +152,7 @@ void TKSReport::runScript()
 {
     const bool hasProgram = Script.size() > 1;
     if (hasProgram) {
-        interpreter_->AllowExternalRoutines = false;
+        interpreter_->AllowExternalRoutines = TemplateTrusted;
         interpreter_->Compile();
     }
     std::string upper;

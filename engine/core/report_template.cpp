@@ -119,6 +119,7 @@ void TKSReport::LoadFromStream(platform::Stream& s)
 {
     ErrorText.clear();
     ErrorFlag = false;
+    TemplateTrusted = false;  // whoever hands in a stream vouches for it afterwards
     docMode_ = ksdmDesigning;
     clearTemplate();
     strictNulls_ = true;

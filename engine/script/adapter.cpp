@@ -315,6 +315,7 @@ void TKSInterpreterAdapter::RegisterSourceRoutine(std::shared_ptr<TKSInterpreter
 {
     descriptor->symbol = internSymbol(descriptor->identifier);
     sourceRoutines_[descriptor->symbol].push_back(std::move(descriptor));
+    ++routineGeneration_;
 }
 
 void TKSInterpreterAdapter::RegisterEventHandler(const std::string& unitName, const std::string& eventType,
@@ -724,6 +725,7 @@ void TKSInterpreterAdapter::clearSourceData()
 {
     sourceUnits_.clear();
     sourceRoutines_.clear();
+    ++routineGeneration_;
     variables_.clear();
     formClasses_.clear();
     // Script records live with the source they came from.

@@ -8,6 +8,7 @@
 #include "script/record.h"
 #include "script/vars.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -174,7 +175,14 @@ public:
 
     const platform::ClassInfo* findClass(int symbol) const;
     bool hasRecordType(std::string_view name) const;
+    // False when no table and no hook here can answer a plain name (no object):
+    // a lookup of it then falls through to the caller's own steps.
+    bool mayClaimPlainName(int symbol) const { return mayKnow(symbol) || !getHooks_.empty(); }
+    // Changes whenever source routines are added or cleared, so a caller may
+    // keep what findSourceRoutine answered while it stays the same.
+    std::uint64_t sourceRoutineGeneration() const { return routineGeneration_; }
     const TKSInterpreterSrcUnit* sourceUnitOf(const Variant& value) const;
+    // Add variables through RegisterVariable only: it marks the name as known.
     TKSInterpreterVarList& variables() { return variables_; }
 
     // --- Maintenance ----------------------------------------------------------
@@ -231,5 +239,6 @@ private:
     std::vector<std::pair<std::string, std::string>> formClasses_;
     std::vector<TKSGetValueHook> getHooks_;
     std::vector<TKSSetValueHook> setHooks_;
-    std::vector<bool> known_;  // by symbol: some table may hold this plain name
+    std::vector<bool> known_;  // by symbol: some table may hold this plain name (never unmarked)
+    std::uint64_t routineGeneration_ = 1;
 };

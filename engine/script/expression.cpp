@@ -127,11 +127,9 @@ void TKSInterpreterExpression::fail(int code, int pos, std::string name1, std::s
     throw EKSInterpreterError(code, pos, std::move(name1), std::move(name2));
 }
 
-void TKSInterpreterExpression::checkNativeStack() const
+void TKSInterpreterExpression::nativeStackExhausted() const
 {
-    char here;
-    if (&here < nativeStackLimit_)
-        fail(kserr::TooComplex, position());
+    fail(kserr::TooComplex, position());
 }
 
 void TKSInterpreterExpression::reset()
@@ -372,10 +370,9 @@ void TKSInterpreterExpression::readArguments(TKSInterpreterArgs& args, int close
     if (cc_ == closer)
         return;
     for (;;) {
-        std::string name;
+        // The variable an argument was written as (for var parameters).
         const int after = peekCode();
-        if (cc_ == tok::Identifier && (after == tok::Comma || after == closer))
-            name = tok_->text;
+        const TKSToken* name = cc_ == tok::Identifier && (after == tok::Comma || after == closer) ? tok_ : nullptr;
         Variant value;
         if (cc_ == tok::LBracket) {
             // An array literal: a variant array of the listed values.
@@ -398,7 +395,9 @@ void TKSInterpreterExpression::readArguments(TKSInterpreterArgs& args, int close
         } else {
             value = expression();
         }
-        args.push(std::move(value), std::move(name));
+        args.push(std::move(value));
+        if (name)
+            args.names[std::size_t(args.count - 1)] = name->text;
         if (cc_ == tok::Comma) {
             nextToken();
             continue;

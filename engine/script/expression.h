@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 // An object raised by the script statement `raise`.
@@ -54,7 +55,11 @@ public:
 
     TKSInterpreterAdapter& adapter() { return *adapter_; }
     TKSInterpreterAdapter& globalAdapter() { return *global_; }
-    void setGlobalAdapter(TKSInterpreterAdapter* registry) { global_ = registry ? registry : &TKSInterpreterAdapter::global(); }
+    void setGlobalAdapter(TKSInterpreterAdapter* registry)
+    {
+        global_ = registry ? registry : &TKSInterpreterAdapter::global();
+        plainGlobal_ = typeid(*global_) == typeid(TKSInterpreterAdapter);
+    }
 
     const Variant& result() const { return result_; }
     // The last error; code 0 when none. Host exceptions are recorded here as code 6.
@@ -142,7 +147,19 @@ protected:
     }
     void applyPosition(EKSInterpreterError& error);
     void recordHostError(const std::exception& error);
-    void checkNativeStack() const;
+    void checkNativeStack() const
+    {
+        char here;
+        if (&here < nativeStackLimit_)
+            nativeStackExhausted();
+    }
+    [[noreturn]] void nativeStackExhausted() const;
+    // False only when neither registry can answer the plain name: both look it
+    // up by their tables alone (no overridden lookup) and hold nothing for it.
+    bool registriesMayClaim(int symbol) const
+    {
+        return !plainGlobal_ || adapter_->mayClaimPlainName(symbol) || global_->mayClaimPlainName(symbol);
+    }
 
     std::string source_;
     std::string currentUnit_;
@@ -168,5 +185,6 @@ protected:
     TKSFastExpressions fast_;
     std::unique_ptr<TKSInterpreterAdapter> adapter_;
     TKSInterpreterAdapter* global_;
+    bool plainGlobal_ = true;
     const char* nativeStackLimit_ = nullptr;
 };

@@ -42,7 +42,7 @@ struct Slot {
 
 // Integer op Integer as the ordinary evaluator computes it without leaving
 // 32 bits; false for every case it hands on to the general variant rules.
-bool integerOp(int op, int32_t a, int32_t b, Slot& out)
+[[gnu::always_inline]] inline bool integerOp(int op, int32_t a, int32_t b, Slot& out)
 {
     out.boolean = false;
     switch (op) {
@@ -106,8 +106,15 @@ bool TKSFastExpressions::evaluate(int start, TKSInterpreterVarList* locals, int 
     if (entry == kNotPure)
         return false;
     const Compiled& code = table_->compiled[std::size_t(entry)];
-    if (code.maxPending > pendingRoom || !run(code, *locals, value))
+    if (code.ops.size() == 1 && code.ops[0].kind == OpKind::Local) {
+        // A lone name (an argument, say): the variable's value as it is.
+        const TKSInterpreterVar* var = locals->findCached(code.ops[0].value, code.ops[0].slot);
+        if (!var || (var->value.type() != platform::varInteger && var->value.type() != platform::varBoolean))
+            return false;
+        value = var->value;
+    } else if (code.maxPending > pendingRoom || !run(code, *locals, value)) {
         return false;
+    }
     endToken = code.endToken;
     return true;
 }
@@ -181,10 +188,18 @@ int TKSFastExpressions::compile(int start)
             if (!advance())
                 return false;
             out.maxPending = std::max(out.maxPending, ++pending);
+            const std::size_t rightStart = out.ops.size();
             if (!expression(priority))
                 return false;
             --pending;
-            push(OpKind::Binary, op);
+            Op& right = out.ops.back();
+            if (out.ops.size() == rightStart + 1 && (right.kind == OpKind::Integer || right.kind == OpKind::Local)) {
+                right.kind = right.kind == OpKind::Integer ? OpKind::BinaryInteger : OpKind::BinaryLocal;
+                right.op = op;
+                --depth;  // the right operand no longer stays on the stack
+            } else {
+                push(OpKind::Binary, op);
+            }
         }
     };
     if (toks[std::size_t(start)].errorCode != 0 || !expression(0) || out.maxStack > kMaxStack)
@@ -194,6 +209,23 @@ int TKSFastExpressions::compile(int start)
     return int(table_->compiled.size()) - 1;
 }
 
+namespace {
+
+// An Integer or Boolean frame variable as a stack slot; false for anything else.
+[[gnu::always_inline]] inline bool readLocal(TKSInterpreterVarList& locals, int symbol, int& slot, Slot& out)
+{
+    const TKSInterpreterVar* var = locals.findCached(symbol, slot);
+    if (!var)
+        return false;
+    const platform::VarType type = var->value.type();
+    if (type != platform::varInteger && type != platform::varBoolean)
+        return false;
+    out = {int32_t(var->value.payload()), type == platform::varBoolean};
+    return true;
+}
+
+} // namespace
+
 bool TKSFastExpressions::run(const Compiled& code, TKSInterpreterVarList& locals, Variant& value) const
 {
     Slot stack[kMaxStack];
@@ -202,14 +234,19 @@ bool TKSFastExpressions::run(const Compiled& code, TKSInterpreterVarList& locals
         switch (op.kind) {
         case OpKind::Integer: stack[++top] = {op.value, false}; break;
         case OpKind::Boolean: stack[++top] = {op.value, true}; break;
-        case OpKind::Local: {
-            const TKSInterpreterVar* var = locals.findCached(op.value, op.slot);
-            if (!var)
+        case OpKind::Local:
+            if (!readLocal(locals, op.value, op.slot, stack[++top]))
                 return false;
-            const platform::VarType type = var->value.type();
-            if (type != platform::varInteger && type != platform::varBoolean)
+            break;
+        case OpKind::BinaryInteger:
+            if (stack[top].boolean || !integerOp(op.op, stack[top].v, op.value, stack[top]))
                 return false;
-            stack[++top] = {int32_t(var->value.payload()), type == platform::varBoolean};
+            break;
+        case OpKind::BinaryLocal: {
+            Slot right;
+            if (!readLocal(locals, op.value, op.slot, right) || stack[top].boolean || right.boolean ||
+                !integerOp(op.op, stack[top].v, right.v, stack[top]))
+                return false;
             break;
         }
         case OpKind::Negate:

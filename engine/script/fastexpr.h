@@ -27,12 +27,26 @@ public:
     bool evaluate(int start, TKSInterpreterVarList* locals, int pendingRoom, platform::Variant& value,
                   int& endToken);
 
+    // The frame variable a name token stands for (null: not a frame variable);
+    // the slot it was found in is remembered per token.
+    TKSInterpreterVar* findLocal(TKSInterpreterVarList& locals, int token, int symbol)
+    {
+        if (!table_)
+            return locals.find(symbol);
+        if (table_->slotOf.empty())
+            table_->slotOf.assign(table_->entryOf.size(), -1);
+        return locals.findCached(symbol, table_->slotOf[std::size_t(token)]);
+    }
+
 private:
-    enum class OpKind : uint8_t { Integer, Boolean, Local, Negate, Binary };
+    // BinaryInteger and BinaryLocal are a Binary whose right operand is a
+    // literal or a local, taken from the op instead of the stack.
+    enum class OpKind : uint8_t { Integer, Boolean, Local, Negate, Binary, BinaryInteger, BinaryLocal };
     struct Op {
         OpKind kind;
         int value;              // literal, token code of a binary operator, or symbol of a local
         mutable int slot = -1;  // Local: where the name was found last in the frame
+        int op = 0;             // BinaryInteger, BinaryLocal: token code of the operator
     };
     struct Compiled {
         std::vector<Op> ops;  // postfix
@@ -44,6 +58,7 @@ private:
         std::shared_ptr<const TKSTokenStream> stream;  // pins the address the table is keyed by
         std::vector<int> entryOf;  // by token: kUnknown, kNotPure or an index into compiled
         std::vector<Compiled> compiled;
+        std::vector<int> slotOf;   // by token: frame slot of an assigned name, or -1
     };
     static constexpr int kUnknown = -1;
     static constexpr int kNotPure = -2;

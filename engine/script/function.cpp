@@ -68,17 +68,20 @@ Variant TKSInterpreterFunction::Run()
 
 // --- Frames and routines ------------------------------------------------------
 
-void TKSInterpreterFunction::pushState()
+void TKSInterpreterFunction::pushState(bool pinStream)
 {
     if (states_.size() >= std::size_t(kMaxStates))
         fail(kserr::Internal, -1, "stack overflow");
-    states_.push_back({stream_, cur_, assignmentAllowed_});
+    if (pinStream)
+        states_.push_back({stream_, cur_, assignmentAllowed_});
+    else
+        states_.push_back({nullptr, cur_, assignmentAllowed_});
 }
 
 void TKSInterpreterFunction::popState()
 {
     SavedState& saved = states_.back();
-    if (saved.stream != stream_)
+    if (saved.stream && saved.stream != stream_)
         useStream(std::move(saved.stream));
     gotoToken(saved.token);
     assignmentAllowed_ = saved.assignmentAllowed;
@@ -105,10 +108,10 @@ void TKSInterpreterFunction::switchToUnit(const std::string& unitName)
 
 Variant TKSInterpreterFunction::executeRoutine(const TKSInterpreterFunDesc& routine, TKSInterpreterArgs* callerArgs)
 {
-    pushState();
-    assignmentAllowed_ = true;
     const bool switched = !routine.unitName.empty() && routine.unitName != currentUnit_ &&
                           !platform::sameName(routine.unitName, currentUnit_);
+    pushState(switched);
+    assignmentAllowed_ = true;
     const std::string savedUnit = switched ? currentUnit_ : std::string();
     try {
         if (switched)
@@ -163,11 +166,11 @@ void TKSInterpreterFunction::runBody(const TKSInterpreterFunDesc* routine, TKSIn
     static const int resultSymbol = internSymbol("RESULT");
     static const std::string resultName = "Result";
     const bool hasResult = !routine || routine->resultType != 0;
+    const std::size_t resultIndex = f.vars.size();  // variables are only added while the body runs
     if (hasResult) {
         TKSInterpreterVar& result =
             f.vars.addLocal(resultSymbol, resultName, routine ? routine->resultType : int(platform::varVariant));
         if (routine) {
-            result.dataType = routine->resultDataType;
             result.value = routine->resultDataType ? routine->resultDataType->initialValue() : Variant();
         } else {
             result.value = Variant::null();
@@ -182,7 +185,7 @@ void TKSInterpreterFunction::runBody(const TKSInterpreterFunDesc* routine, TKSIn
             if (routine->paramTypes[std::size_t(i)] & kstype::VarParam)
                 callerArgs->values[std::size_t(i)] = f.vars.find(routine->paramSymbols[std::size_t(i)])->value;
     }
-    result_ = hasResult ? f.vars.find(resultSymbol)->value : Variant::null();
+    result_ = hasResult ? f.vars[resultIndex].value : Variant::null();
     exitFlag_ = false;
 }
 
@@ -209,6 +212,19 @@ bool TKSInterpreterFunction::SetValue(int symbol, const std::string& identifier,
 bool TKSInterpreterFunction::storeLocal(int symbol, const Variant& value)
 {
     TKSInterpreterVar* var = locals_ ? locals_->find(symbol) : nullptr;
+    if (!var)
+        return false;
+    try {
+        var->store(value);
+    } catch (const platform::VariantError&) {
+        fail(kserr::TypeMismatch, position());
+    }
+    return true;
+}
+
+bool TKSInterpreterFunction::storeLocalAt(int nameToken, int symbol, const Variant& value)
+{
+    TKSInterpreterVar* var = locals_ ? fast_.findLocal(*locals_, nameToken, symbol) : nullptr;
     if (!var)
         return false;
     try {
@@ -410,13 +426,20 @@ void TKSInterpreterFunction::assignmentOrCall()
     if (peekCode() == tok::Colon) {
         // A plain variable target: no argument block, no object.
         const TKSToken* name = tok_;
-        nextToken();
-        nextToken();
-        if (cc_ != tok::Equal)
-            expected("'='");
-        nextToken();
-        const Variant value = expression();
-        if (!storeLocal(name->symbol, value)) {
+        const int nameToken = cur_;
+        Variant value;
+        int endToken = 0;
+        if (fastAssignedValue(cur_ + 3, value, endToken)) {
+            gotoToken(endToken);
+        } else {
+            nextToken();
+            nextToken();
+            if (cc_ != tok::Equal)
+                expected("'='");
+            nextToken();
+            value = expression();
+        }
+        if (!storeLocalAt(nameToken, name->symbol, value)) {
             ArgsLease plain(*this);
             if (!SetValue(name->symbol, name->text, value, *plain))
                 fail(kserr::Undeclared, name->start, name->text);
@@ -437,6 +460,19 @@ void TKSInterpreterFunction::assignmentOrCall()
     }
     if (!endsStatement(cc_))
         expected("';'");
+}
+
+bool TKSInterpreterFunction::fastAssignedValue(int start, Variant& value, int& endToken)
+{
+    // Every token the ordinary reading would step on must be clean, or it
+    // raises there: ':' and '=' before the expression, which checks its own.
+    if (!locals_ || start >= tokenCount_)
+        return false;
+    const TKSToken& colon = toks_[start - 2];
+    const TKSToken& equal = toks_[start - 1];
+    if (colon.errorCode || equal.errorCode || equal.code != tok::Equal)
+        return false;
+    return fast_.evaluate(start, locals_, kMaxOperands - pendingOperands_, value, endToken);
 }
 
 bool TKSInterpreterFunction::tryEventAssignment(AssignTarget& target)
@@ -666,7 +702,7 @@ void TKSInterpreterFunction::forStatement()
     ArgsLease plain(*this);
     for (long long v = first; down ? v >= last : v <= last; v += down ? -1 : 1) {
         gotoToken(bodyToken);
-        if (!storeLocal(var->symbol, Variant(int(v)))) {
+        if (!storeLocalAt(forToken + 1, var->symbol, Variant(int(v)))) {
             plain->clearCall();
             if (!SetValue(var->symbol, var->text, Variant(int(v)), *plain))
                 fail(kserr::Undeclared, var->start, var->text);

@@ -46,7 +46,9 @@ protected:
         bool assignmentAllowed = true;
     };
 
-    void pushState();
+    // pinStream false: the caller comes back to the current stream itself
+    // (a call within it), so the state need not keep the stream alive.
+    void pushState(bool pinStream = true);
     void popState();
     Frame* frame() { return frameDepth_ > 0 ? frames_[std::size_t(frameDepth_ - 1)].get() : nullptr; }
     Frame& openFrame(const TKSInterpreterFunDesc* routine);
@@ -57,6 +59,11 @@ protected:
     }
     // Stores into a frame variable as SetValue does (null: not a frame variable).
     bool storeLocal(int symbol, const Variant& value);
+    // The same for the name at token `nameToken` of the current stream.
+    bool storeLocalAt(int nameToken, int symbol, const Variant& value);
+    // After `name :=`: the value of a translated expression at `start` and the
+    // token after it, or false when the ordinary reading must run.
+    bool fastAssignedValue(int start, Variant& value, int& endToken);
     bool flagsSet() const { return breakFlag_ || continueFlag_ || exitFlag_; }
     void runBody(const TKSInterpreterFunDesc* routine, TKSInterpreterArgs* callerArgs);
     void switchToUnit(const std::string& unitName);

@@ -378,16 +378,42 @@ std::shared_ptr<TKSInterpreterFunDesc> TKSInterpreterUnit::findRoutine(std::stri
 
 bool TKSInterpreterUnit::GetValue(int symbol, const std::string& identifier, Variant& value, TKSInterpreterArgs& args)
 {
+    if (!args.hasObject() && !registriesMayClaim(symbol) && !(frameDepth_ > 0 && frame()->vars.find(symbol))) {
+        // The frame and the registries cannot answer this name: of the full
+        // order only OnGetValue is left before the routines (a script call).
+        if (OnGetValue && OnGetValue(*this, identifier, value, args))
+            return true;
+        return callSourceRoutine(currentUnitRoutine(symbol), symbol, identifier, value, args);
+    }
     if (TKSInterpreterFunction::GetValue(symbol, identifier, value, args))
         return true;
-    std::string_view unitName = currentUnit_;
-    if (args.hasObject()) {
-        const TKSInterpreterSrcUnit* unit = adapter().sourceUnitOf(args.object);
-        if (!unit)
-            return false;
-        unitName = unit->name;
+    if (!args.hasObject())
+        return callSourceRoutine(currentUnitRoutine(symbol), symbol, identifier, value, args);
+    const TKSInterpreterSrcUnit* unit = adapter().sourceUnitOf(args.object);
+    if (!unit)
+        return false;
+    return callSourceRoutine(adapter().findSourceRoutine(unit->name, symbol), symbol, identifier, value, args);
+}
+
+std::shared_ptr<TKSInterpreterFunDesc> TKSInterpreterUnit::currentUnitRoutine(int symbol)
+{
+    if (symbol < 0)
+        return adapter().findSourceRoutine(currentUnit_, symbol);
+    if (std::size_t(symbol) >= routineCache_.size())
+        routineCache_.resize(std::size_t(symbol) + 64);
+    CachedRoutine& cached = routineCache_[std::size_t(symbol)];
+    const std::uint64_t generation = adapter().sourceRoutineGeneration();
+    if (cached.generation != generation || cached.unitName != currentUnit_) {
+        cached.routine = adapter().findSourceRoutine(currentUnit_, symbol);
+        cached.unitName = currentUnit_;
+        cached.generation = generation;
     }
-    auto routine = adapter().findSourceRoutine(unitName, symbol);
+    return cached.routine;
+}
+
+bool TKSInterpreterUnit::callSourceRoutine(std::shared_ptr<TKSInterpreterFunDesc> routine, int symbol,
+                                           const std::string& identifier, Variant& value, TKSInterpreterArgs& args)
+{
     if (!routine)
         return false;
     TKSInterpreterAdapter::checkArguments(routine->paramCount, routine->paramTypes, symbol, identifier, args);

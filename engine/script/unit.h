@@ -4,7 +4,9 @@
 
 #include "script/function.h"
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,7 +52,20 @@ protected:
     // The text of a unit by name; false when there is none.
     virtual bool unitSource(const std::string& name, std::string& source);
     void resetRun();
+    // findSourceRoutine for the current unit, remembered per name while the
+    // routine table and the current unit stay the same.
+    std::shared_ptr<TKSInterpreterFunDesc> currentUnitRoutine(int symbol);
+    bool callSourceRoutine(std::shared_ptr<TKSInterpreterFunDesc> routine, int symbol, const std::string& identifier,
+                           Variant& value, TKSInterpreterArgs& args);
 
     int sectionMode_ = 0;  // 0 none, 1 interface, 2 implementation
     bool compiled_ = false;
+
+private:
+    struct CachedRoutine {
+        std::uint64_t generation = 0;  // the registry's routine generation when found; 0: nothing kept
+        std::string unitName;
+        std::shared_ptr<TKSInterpreterFunDesc> routine;
+    };
+    std::vector<CachedRoutine> routineCache_;  // by symbol
 };

@@ -5,14 +5,9 @@
 #include "script/error.h"
 #include "script/record.h"
 
-void TKSInterpreterVar::store(const Variant& newValue)
+void TKSInterpreterVar::storeConverted(const Variant& newValue)
 {
     const int code = typeCode & ~kstype::VarParam;
-    if (newValue.type() == code && (code == platform::varInteger || code == platform::varBoolean ||
-                                    code == platform::varDouble || code == platform::varString)) {
-        value = newValue;  // the common case: no record, nothing to convert
-        return;
-    }
     if (TKSInterpreterRecHolder* source = recordOf(newValue)) {
         if (TKSInterpreterRecHolder* target = recordOf(value)) {
             target->assignFrom(*source);

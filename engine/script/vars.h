@@ -21,7 +21,18 @@ struct TKSInterpreterVar {
 
     // Stores by the declared-type rules; records are copied field by field
     // into the record the variable already holds.
-    void store(const Variant& newValue);
+    void store(const Variant& newValue)
+    {
+        const int code = typeCode & ~kstype::VarParam;
+        if (newValue.type() == code && (code == platform::varInteger || code == platform::varBoolean ||
+                                        code == platform::varDouble || code == platform::varString))
+            value = newValue;  // the common case: no record, nothing to convert
+        else
+            storeConverted(newValue);
+    }
+
+private:
+    void storeConverted(const Variant& newValue);
 };
 
 class TKSInterpreterVarList {

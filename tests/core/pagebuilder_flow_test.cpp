@@ -5,6 +5,8 @@
 
 #include "script/args.h"
 
+#include <map>
+
 using namespace pagebuilder_test;
 
 namespace {
@@ -248,4 +250,110 @@ TEST_F(FlowTest, MergedRepeatedValuesStopAtAPageBreak)
         EXPECT_EQ(printed[0].text, "same");
         EXPECT_EQ(printed[0].top, i == 0 ? 2 * kLine : 0);
     }
+}
+
+TEST_F(FlowTest, CrossColumnsPrintPerCrossRecordAndContinueOnTheNextPage)
+{
+    struct Case {
+        const char* name;
+        int columnPixels;  // set by OnPrintColumn; 0: the cross-data band's 40 mm
+        std::vector<std::string> firstPage, secondPage;  // "text@left" of the first row
+    };
+    const Case cases[] = {
+        {"design width", 0, {"h1@1000", "c1@31000", "c2@71000", "c3@111000"}, {"c4@1000", "c5@41000", "f@81000"}},
+        {"narrowed by OnPrintColumn", 72,  // 19.05 mm
+         {"h1@1000", "c1@31000", "c2@50050", "c3@69100", "c4@88150", "c5@107200", "f@126250"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        renew();
+        TKSReportPage& page = addPage();
+        TKSBand& rows = addRows(page, "M", 2, 0, "row");  // its memo stands in no cross band
+        rows.SetCrossDataSetName("5");
+        auto cross = [&](int type, const char* name, int left, const std::string& text) {
+            TKSBand& band = addBand(page, type, name, 0, 200000);
+            band.mmLeft = left;
+            band.mmWidth = type == ksbtCrossData ? 40000 : 30000;
+            addMemo(page, text, left + 1000, 0, kLine).mmWidth = 20000;
+        };
+        cross(ksbtCrossHeader, "CH", 0, "h[_KS_Line]");
+        cross(ksbtCrossData, "CD", 30000, "c[_KS_Column]");
+        cross(ksbtCrossFooter, "CF", 70000, "f");
+        int begun = 0;
+        report->OnBeginColumn.code = [&](platform::Object*, platform::EventArgs&) { ++begun; };
+        if (c.columnPixels)
+            report->OnPrintColumn.code = [&](platform::Object*, platform::EventArgs& args) {
+                args[1] = Variant(c.columnPixels);
+            };
+        ASSERT_TRUE(prepare()) << report->ErrorText;
+        EXPECT_EQ(begun, 2);
+        ASSERT_EQ(pages(), c.secondPage.empty() ? 1 : 2);
+        for (int i = 0; i < pages(); ++i) {
+            std::vector<std::string> firstRow;
+            int secondRow = 0;
+            for (const Printed& p : objects(i)) {
+                if (p.text == "row")
+                    continue;  // printed once per row, on the row's page
+                if (p.top == 0)
+                    firstRow.push_back(p.text + "@" + std::to_string(p.left));
+                else if (p.top == kLine)
+                    ++secondRow;
+            }
+            EXPECT_EQ(firstRow, i == 0 ? c.firstPage : c.secondPage);
+            EXPECT_EQ(secondRow, int(firstRow.size()));
+        }
+    }
+}
+
+TEST_F(FlowTest, ReprintOnOverFlowRepeatsAnObjectOnEveryPartOfASplitBand)
+{
+    for (bool reprint : {false, true}) {
+        SCOPED_TRACE(reprint);
+        renew();
+        TKSReportPage& page = addPage();
+        TKSBand& title = addBand(page, ksbtReportTitle, "T", 0, kLine);
+        title.SetFlag(ksbf::Stretched, true);
+        title.SetFlag(ksbf::PageBreaked, true);
+        TKSMemoView& text = addMemo(page, "", 60000, 0, kLine);
+        text.Memo.clear();
+        for (int i = 1; i <= 120; ++i)
+            text.Memo.push_back("line " + std::to_string(i));
+        text.SetFlag(ksf::Stretched, true);
+        addMemo(page, "label", 0, 0, 5000).SetFlag(ksf::ReprintOnOverFlow, reprint);
+        ASSERT_TRUE(prepare()) << report->ErrorText;
+        ASSERT_GE(pages(), 2);
+        std::vector<int> expected(std::size_t(pages()), reprint ? 1 : 0);
+        expected[0] = 1;
+        EXPECT_EQ(rowsPerPage("label"), expected);
+        if (reprint) {
+            EXPECT_EQ(topOf(1, "label"), 0);
+        }
+    }
+}
+
+TEST_F(FlowTest, ShiftWithAndStretchWithFollowTheGrowthOfTheirPartner)
+{
+    TKSReportPage& page = addPage();
+    TKSBand& band = addBand(page, ksbtReportTitle, "T", 0, 20000);
+    band.SetFlag(ksbf::Stretched, true);
+    TKSMemoView& grow = addMemo(page, "", 0, 0, 5000);
+    grow.SetName("Grow");
+    grow.Memo = {"1", "2", "3", "4", "5", "6", "7", "8"};
+    grow.SetFlag(ksf::Stretched, true);
+    grow.SetFlag(ksf::StretchedMax, false);  // keeps the height its text needs
+    TKSMemoView& below = addMemo(page, "below", 0, 7000, 5000);  // 2 mm under its partner
+    below.SetShiftWith("Grow");
+    TKSMemoView& beside = addMemo(page, "beside", 60000, 0, 5000);
+    beside.SetStretchWith("Grow");
+    addBand(page, ksbtReportSummary, "S", 30000, kLine);
+    addMemo(page, "after", 0, 30000);
+    ASSERT_TRUE(prepare()) << report->ErrorText;
+    std::map<std::string, Printed> byText;
+    for (const Printed& p : objects(0))
+        byText[p.text.substr(0, 6)] = p;  // the grown text by its first lines
+    const Printed& grown = byText.at("1|2|3|");
+    ASSERT_GT(grown.height, 5000);
+    EXPECT_EQ(byText.at("below").top, grown.height + 2000);
+    EXPECT_EQ(byText.at("beside").height, grown.height);
+    EXPECT_EQ(byText.at("after").top, grown.height + 2000 + 5000);  // the band grew around the shifted object
 }

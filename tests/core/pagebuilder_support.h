@@ -27,6 +27,7 @@ constexpr int kLine = 10000;  // 10 mm rows
 struct Printed {
     std::string text;
     int left, top;
+    int height = 0;
 };
 
 class PageBuilderTest : public ::testing::Test {
@@ -102,7 +103,7 @@ protected:
             std::string text;
             for (const std::string& line : v->Memo)
                 text += (text.empty() ? "" : "|") + line;
-            result.push_back({text, v->mmLeft, v->mmTop});
+            result.push_back({text, v->mmLeft, v->mmTop, v->mmHeight});
         }
         report->EndPages.FreePage(index);
         return result;

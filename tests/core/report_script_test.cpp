@@ -113,3 +113,32 @@ TEST_F(ScriptedTemplate, ScriptErrorShowsTheBoxAndLeavesNoPages)
     EXPECT_EQ(boxes.shown[0].text.rfind("Script Error:\r\n", 0), 0u) << boxes.shown[0].text;
     EXPECT_EQ(storedMemo().Memo, std::vector<std::string>{"stored"});
 }
+
+// External routines load any shared library: only a template that came with
+// the program (its form data) may declare them; a template handed in as a
+// stream may not, and preparing does not change that.
+TEST_F(ScriptedTemplate, OnlyTrustedTemplatesMayDeclareExternalRoutines)
+{
+    report.Script = unit({"function CAbs(X: Integer): Integer; external 'libc.so.6' name 'abs';", "",
+                          "procedure Main;", "begin", "  Seen := CAbs(-5);", "end;"});
+    for (bool trusted : {false, true}) {
+        SCOPED_TRACE(trusted);
+        report.TemplateTrusted = trusted;
+        seen.clear();
+        Boxes boxes;
+        EXPECT_EQ(report.PrepareReport(), trusted);
+        if (trusted) {
+            EXPECT_EQ(seen, std::vector<std::string>{"Seen=5"});
+        } else {
+            ASSERT_EQ(boxes.shown.size(), 1u);
+            EXPECT_NE(boxes.shown[0].text.find("Access denied"), std::string::npos) << boxes.shown[0].text;
+        }
+        EXPECT_EQ(report.TemplateTrusted, trusted) << "the restored template keeps its origin";
+    }
+
+    platform::MemoryStream s;
+    report.SaveToStream(s);
+    s.seek(0);
+    report.LoadFromStream(s);
+    EXPECT_FALSE(report.TemplateTrusted);
+}
