@@ -2,7 +2,9 @@
 // are cut from a closing page and written again, moved, on the next one.
 #include "core/report.h"
 #include "core/reportpage.h"
+#include "core/outline_entry.h"
 #include "core/streamio.h"
+#include "core/units.h"
 #include "objects/viewfactory.h"
 
 #include <algorithm>
@@ -18,6 +20,7 @@ void TKSReportPage::OpenKeepBlock()
     keep_.y = CurY;
     keep_.pending = false;
     keep_.cut.clear();
+    keep_.outlineFrom = OutputPages().Outline.size();
 }
 
 void TKSReportPage::CloseKeepBlock()
@@ -48,6 +51,7 @@ void TKSReportPage::reemitKeepBlock()
     if (!keep_.pending)
         return;
     keep_.pending = false;
+    const int cutFrom = keep_.pageIndex;
     keep_.pageIndex = -1;
     platform::MemoryStream in(keep_.cut);
     keep_.cut.clear();
@@ -71,5 +75,11 @@ void TKSReportPage::reemitKeepBlock()
         if (auto* object = dynamic_cast<TKSReportView*>(view.get()))
             object->WriteObjectRecord(out);
     }
+    // Outline entries made inside the block go with it to the new page.
+    std::vector<std::string>& outline = OutputPages().Outline;
+    const int dyPixels = toScreenPixels(dy, ksutMMThousandths);
+    for (std::size_t i = std::min(keep_.outlineFrom, outline.size()); i < outline.size(); ++i)
+        if (outlinePage(outline[i]) == cutFrom)
+            outline[i] = movedOutlineEntry(outline[i], Report()->PreparedPageNo, dyPixels);
     CurY = lowest;
 }

@@ -212,6 +212,7 @@ private:
         int pageIndex = -1;
         int x = 0, y = 0;
         std::string cut;     // object records cut from a closing page
+        std::size_t outlineFrom = 0;  // outline entries made inside the block start here
         bool pending = false;
     } keep_;
 };

@@ -39,6 +39,7 @@ TEST_F(FlowTest, KeepTogetherGroupMovesWholeToTheNextPage)
     TKSBand& group = addBand(page, ksbtGroupHeader, "G", 0, kLine);
     group.SetPrintCondition("V");
     group.SetFlag2(ksbf2::KeepTogether, true);
+    group.SetOutlineText("V");
     // Re-emitted objects end the moved block: full-height memos keep the rows' pitch.
     addMemo(page, "G:[V]", 0, 0, kLine);
     addBand(page, ksbtMasterData, "M", 20000, kLine).SetDataSetName("Data1");
@@ -55,6 +56,11 @@ TEST_F(FlowTest, KeepTogetherGroupMovesWholeToTheNextPage)
     ASSERT_EQ(second.size(), 12u);
     for (std::size_t i = 0; i < second.size(); ++i)
         EXPECT_EQ(second[i].top, int(i) * kLine) << second[i].text;
+    // The group's outline entry moved with it: page 1, at its top.
+    const auto& outline = report->EndPages.Outline;
+    ASSERT_EQ(outline.size(), 2u);
+    EXPECT_EQ(outline[0].substr(0, 4), std::string("a\x01" "0\x01"));
+    EXPECT_EQ(outline[1], std::string("b\x01" "1\x01" "0\x01") + outline[1].substr(outline[1].rfind('\x01') + 1));
 }
 
 TEST_F(FlowTest, KeepChildAndKeepFooterMoveTheRowWithWhatMustFollowIt)
