@@ -3,7 +3,9 @@
 #include "script/bind_util.h"
 #include "script/bindings.h"
 
+#include "core/dataset.h"
 #include "core/report.h"
+#include "core/reportpage.h"
 #include "objects/band.h"
 #include "objects/custompage.h"
 #include "objects/memo.h"
@@ -14,7 +16,9 @@
 #include "platform/reflection_strings.h"
 #include "script/event.h"
 
+#include <cmath>
 #include <filesystem>
+#include <stdexcept>
 
 namespace {
 
@@ -35,8 +39,79 @@ void registerClasses(TKSInterpreterAdapter& r)
           &TKSBandGroupHeader::staticClassInfo(), &TKSBandGroupFooter::staticClassInfo(),
           &TKSBandOverlay::staticClassInfo(), &TKSBandCrossHeader::staticClassInfo(),
           &TKSBandCrossData::staticClassInfo(), &TKSBandCrossFooter::staticClassInfo(),
-          &TKSCustomPage::staticClassInfo(), &TKSReport::staticClassInfo()})
+          &TKSCustomPage::staticClassInfo(), &TKSReportPage::staticClassInfo(),
+          &TKSDialogPage::staticClassInfo(), &TKSReport::staticClassInfo()})
         r.RegisterHostClass("KS_Class", c);
+    r.RegisterHostClass("KS_DataSet", &TKSDataset::staticClassInfo());
+}
+
+// Record navigation of a band's data source and of datasets.
+void registerData(TKSInterpreterAdapter& r)
+{
+    using Move = void (TKSBandDataset::*)();
+    struct Step {
+        const char* name;
+        Move move;
+    };
+    const Step steps[] = {{"Next", &TKSBandDataset::Next}, {"Prior", &TKSBandDataset::Prior},
+                          {"First", &TKSBandDataset::First}};
+    ClassBinder band(r, TKSBand::staticClassInfo());
+    for (const Step& step : steps)
+        band.get(step.name, 0, [move = step.move](Variant&, TKSInterpreterArgs& a) {
+            if (TKSBandDataset* data = self<TKSBand>(a).Dataset)
+                (data->*move)();
+        });
+    band.indexedGet("Objects", 1, [](Variant& v, TKSInterpreterArgs& a) {
+        const auto& objects = self<TKSBand>(a).BandObjects;
+        const int i = integer(a, 0);
+        if (i < 0 || i >= static_cast<int>(objects.size()))
+            throw std::out_of_range("List index out of bounds (" + std::to_string(i) + ")");
+        v = makeObjectValue(objects[static_cast<std::size_t>(i)]);
+    });
+
+    ClassBinder data(r, TKSDataset::staticClassInfo());
+    for (const Step& step : steps)
+        data.get(step.name, 0, [move = step.move](Variant&, TKSInterpreterArgs& a) {
+            TKSBandDataset& d = self<TKSDataset>(a);
+            (d.*move)();
+        });
+    data.get("Last", 0, [](Variant&, TKSInterpreterArgs& a) { self<TKSDataset>(a).Last(); })
+        .get("Eof", 0, [](Variant& v, TKSInterpreterArgs& a) { v = Variant(self<TKSDataset>(a).Eof()); })
+        .get("Active", 0, [](Variant& v, TKSInterpreterArgs& a) { v = Variant(self<TKSDataset>(a).Active()); })
+        .get("RecordNo", 0, [](Variant& v, TKSInterpreterArgs& a) { v = Variant(self<TKSDataset>(a).RecordNo); })
+        .get("FieldValue", 1,
+             [](Variant& v, TKSInterpreterArgs& a) { v = self<TKSDataset>(a).GetFieldValue(text(a, 0)); })
+        // The datasets of this engine deliver values, never binary fields.
+        .get("IsBlobField", 1, [](Variant& v, TKSInterpreterArgs&) { v = Variant(false); })
+        // A field the dataset leaves unassigned has no value either.
+        .get("FieldIsNull", 1, [](Variant& v, TKSInterpreterArgs& a) {
+            const Variant value = self<TKSDataset>(a).GetFieldValue(text(a, 0));
+            v = Variant(value.isNull() || value.isEmpty());
+        });
+}
+
+// A page's background picture from a file, sized as the graphic asks; paper changes.
+void registerPages(TKSInterpreterAdapter& r)
+{
+    ClassBinder(r, TKSReportPage::staticClassInfo())
+        .get("LoadFromFile", 1, [](Variant&, TKSInterpreterArgs& a) {
+            TKSReportPage& page = self<TKSReportPage>(a);
+            const std::string path = text(a, 0);
+            std::error_code error;
+            page.BackPicture.reset();
+            if (path.empty() || !std::filesystem::is_regular_file(platform::gbkToUtf8(path), error))
+                return;
+            std::shared_ptr<platform::Graphic> picture = platform::Graphic::fromFile(path);
+            page.BackPictureWidth = static_cast<int>(std::lround(picture->width() * 96.0 / picture->dotsPerInchX()));
+            page.BackPictureHeight =
+                static_cast<int>(std::lround(picture->height() * 96.0 / picture->dotsPerInchY()));
+            page.BackPicture = std::move(picture);
+        })
+        .get("ChangePaper", 5, [](Variant&, TKSInterpreterArgs& a) {
+            // Arguments: size code, width, orientation, bin, height.
+            self<TKSReportPage>(a).ChangePaper(integer(a, 0), integer(a, 1), integer(a, 4), integer(a, 3),
+                                               integer(a, 2) == kspoLandscape ? kspoLandscape : kspoPortrait);
+        });
 }
 
 void registerMembers(TKSInterpreterAdapter& r)
@@ -161,6 +236,8 @@ void registerEngineBindings(TKSInterpreterAdapter& registry)
 {
     registerClasses(registry);
     registerMembers(registry);
+    registerData(registry);
+    registerPages(registry);
     registry.RegisterEventHandler("KS_Class", "TKSBeginPageEvent", pageNumberEvent);
     registry.RegisterEventHandler("KS_Class", "TKSEndPageEvent", pageNumberEvent);
     registry.RegisterEventHandler("KS_Class", "TKSPreviewClickEvent", previewClickEvent);

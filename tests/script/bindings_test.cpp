@@ -3,7 +3,9 @@
 #include "support.h"
 
 #include "core/engine_init.h"
+#include "core/dataset.h"
 #include "core/report.h"
+#include "core/reportpage.h"
 #include "objects/memo.h"
 #include "objects/picture.h"
 #include "platform/dialogs.h"
@@ -269,6 +271,50 @@ TEST_F(ScriptBindings, EngineObjectsOfAReport)
         {"ksbtNone * 100 + ksutMMThousandths * 10 + ksreCount", Variant(1732)},
         {"ksvBottom * 10 + kshTop", Variant(23)},
     });
+}
+
+// Datasets, band data sources and a report page's paper from the script.
+TEST_F(ScriptBindings, EngineDatasetsAndPaper)
+{
+    platform::Component host;
+    host.setName("Host");
+    auto* report = new TKSReport(&host);
+    auto* data = new TKSUserDataset(&host);
+    data->setName("Data1");
+    data->RangeEnd = ksreCount;
+    data->RangeEndCount = 3;
+    data->OnGetFieldValue.code = [data](platform::Object*, platform::EventArgs& args) {
+        if (args[0].toString() == "Empty")
+            args[1] = Variant();
+        else
+            args[1] = Variant("row" + std::to_string(data->RecordNo));
+    };
+    auto page = std::make_unique<TKSReportPage>();
+    page->SetName("Page1");
+    TKSReportPage* page1 = page.get();
+    page->ParentReport = report;
+    report->Pages.Add(std::move(page));
+    auto run = [&](const std::string& body) {
+        report->Interpreter().setSource(body);
+        return report->Interpreter().Run();
+    };
+    EXPECT_EQ(run("var S: string; begin Data1.First; while not Data1.Eof do begin S := S + Data1.FieldValue('X') + "
+                  "IntToStr(Data1.RecordNo); Data1.Next end; Result := S end")
+                  .toString(),
+              "row00row11row22");
+    EXPECT_EQ(run("begin Result := Ord(Data1.Active) * 100 + Ord(Data1.FieldIsNull('Empty')) * 10 + "
+                  "Ord(Data1.IsBlobField('X')) end")
+                  .toInteger(),
+              110);
+
+    run("begin Page1.ChangePaper(256, 1000, 1, 7, 2000) end");
+    EXPECT_EQ(page1->PageSize, 256);
+    EXPECT_EQ(page1->PageWidth, 1000);
+    EXPECT_EQ(page1->PageHeight, 2000);
+    EXPECT_EQ(page1->PageOrientation, kspoLandscape);
+    EXPECT_EQ(page1->PageBin, 7);
+    run("begin Page1.LoadFromFile('/no/such/background.bmp') end");
+    EXPECT_EQ(page1->BackPicture, nullptr);
 }
 
 } // namespace
