@@ -26,6 +26,31 @@ const char* kCalls = "unit Bench;\r\n"
                      "end;\r\n"
                      "end.";
 
+// The call alone, and the call with two arguments: what a call and an
+// argument cost apart from the work of the routine.
+const char* kBareCalls = "unit Bench;\r\n"
+                         "procedure P;\r\n"
+                         "begin\r\n"
+                         "end;\r\n"
+                         "procedure Main;\r\n"
+                         "var i: Integer;\r\n"
+                         "begin\r\n"
+                         "  for i := 1 to 1000000 do P;\r\n"
+                         "end;\r\n"
+                         "end.";
+
+const char* kArgumentCalls = "unit Bench;\r\n"
+                             "procedure P(A, B: Integer);\r\n"
+                             "begin\r\n"
+                             "end;\r\n"
+                             "procedure Main;\r\n"
+                             "var i, s: Integer;\r\n"
+                             "begin\r\n"
+                             "  s := 0;\r\n"
+                             "  for i := 1 to 1000000 do P(s, i);\r\n"
+                             "end;\r\n"
+                             "end.";
+
 const char* kStrings = "var i: Integer; s: string;\r\n"
                        "begin\r\n"
                        "  s := '';\r\n"
@@ -44,10 +69,14 @@ void runSource(benchmark::State& state, const char* source)
 void BM_ScriptCountingLoop10M(benchmark::State& state) { runSource(state, kCounting); }
 void BM_ScriptFunctionCalls1M(benchmark::State& state) { runSource(state, kCalls); }
 void BM_ScriptStringBuild100K(benchmark::State& state) { runSource(state, kStrings); }
+void BM_ScriptBareCalls1M(benchmark::State& state) { runSource(state, kBareCalls); }
+void BM_ScriptTwoArgumentCalls1M(benchmark::State& state) { runSource(state, kArgumentCalls); }
 
 BENCHMARK(BM_ScriptCountingLoop10M)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ScriptFunctionCalls1M)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ScriptStringBuild100K)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ScriptBareCalls1M)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ScriptTwoArgumentCalls1M)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 

@@ -48,6 +48,19 @@ struct TKSInterpreterArgs {
         types[i] = 0;
         names[i] = std::move(name);
     }
+    // push() without a written name.
+    void pushValue(Variant&& value)
+    {
+        const std::size_t i = std::size_t(count++);
+        if (values.size() <= i) {
+            values.resize(i + 1);
+            types.resize(i + 1);
+            names.resize(i + 1);
+        }
+        values[i] = std::move(value);
+        types[i] = 0;
+        names[i].clear();
+    }
     // Fills the block with plain values (a host calling a routine).
     void setValues(const std::vector<Variant>& items)
     {

@@ -395,7 +395,7 @@ void TKSInterpreterExpression::readArguments(TKSInterpreterArgs& args, int close
         } else {
             value = expression();
         }
-        args.push(std::move(value));
+        args.pushValue(std::move(value));
         if (name)
             args.names[std::size_t(args.count - 1)] = name->text;
         if (cc_ == tok::Comma) {

@@ -45,7 +45,8 @@ TKSInterpreterVar& TKSInterpreterVarList::addLocal(int symbol, const std::string
         throw EKSInterpreterError(kserr::Redeclared, -1, name);
     TKSInterpreterVar& var = nextSlot();
     var.symbol = symbol;
-    var.name = name;
+    if (var.name != name)  // a frame slot mostly holds the same name call after call
+        var.name = name;
     var.typeCode = typeCode;
     return var;
 }
@@ -77,8 +78,7 @@ void TKSInterpreterVarList::release(TKSInterpreterVar& var)
 {
     var.symbol = -1;
     var.unitName.clear();
-    var.name.clear();
-    var.typeName.clear();
+    var.typeName.clear();  // the name stays for the next addLocal; no lookup reads a released entry
     var.typeCode = 0;
     var.dataType.reset();
     var.value = Variant();
