@@ -255,7 +255,7 @@ void TKSReport::ShowProgressPage(int n)
     } else if (ShowProgress && progress_) {
         std::string line = progressPrefix_ + "  " + std::to_string(n);
         if (doublePass_ && finalPass_)
-            line += " " + platform::loadText(47199) + " " + std::to_string(TotalPages);
+            line.append(" ").append(platform::loadText(47199)).append(" ").append(std::to_string(TotalPages));
         progress_->SetLine1(line);
     }
     ProcessPendingMessages();

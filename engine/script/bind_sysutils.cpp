@@ -454,13 +454,20 @@ std::string floatToStrF(double value, int format, int precision, int digits)
 {
     precision = std::clamp(precision, 1, 18);
     digits = std::clamp(digits, 0, 18);
-    auto decimals = [](int n) { return n > 0 ? "." + std::string(std::size_t(n), '0') : std::string(); };
+    // Built by appending: GCC 12 warns falsely (-Wrestrict) about "literal" + string temporaries.
+    auto pattern = [](const char* integer, int decimals, int exponentDigits = 0) {
+        std::string text = integer;
+        if (decimals > 0)
+            text.append(".").append(std::size_t(decimals), '0');
+        if (exponentDigits > 0)
+            text.append("E+").append(std::size_t(exponentDigits), '0');
+        return text;
+    };
     switch (format) {
-    case 1:
-        return numberformat::formatNumber("0" + decimals(precision - 1) + "E+" + std::string(std::size_t(std::max(1, digits)), '0'), value);
-    case 2: return numberformat::formatNumber("0" + decimals(digits), value);
+    case 1: return numberformat::formatNumber(pattern("0", precision - 1, std::max(1, digits)), value);
+    case 2: return numberformat::formatNumber(pattern("0", digits), value);
     case 3:
-    case 4: return numberformat::formatNumber("#,##0" + decimals(digits), value);
+    case 4: return numberformat::formatNumber(pattern("#,##0", digits), value);
     default: return platform::formatFloat(value, precision);
     }
 }
