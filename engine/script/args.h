@@ -38,18 +38,20 @@ struct TKSInterpreterArgs {
     }
     void push(Variant value, std::string name = {})
     {
-        const std::size_t i = std::size_t(count++);
-        if (values.size() <= i) {
-            values.resize(i + 1);
-            types.resize(i + 1);
-            names.resize(i + 1);
-        }
+        const std::size_t i = nextSlot();
         values[i] = std::move(value);
-        types[i] = 0;
         names[i] = std::move(name);
     }
     // push() without a written name.
     void pushValue(Variant&& value)
+    {
+        const std::size_t i = nextSlot();
+        values[i] = std::move(value);
+        names[i].clear();
+    }
+    // The next argument's index; the slots are kept between calls so that
+    // their storage is reused.
+    std::size_t nextSlot()
     {
         const std::size_t i = std::size_t(count++);
         if (values.size() <= i) {
@@ -57,9 +59,8 @@ struct TKSInterpreterArgs {
             types.resize(i + 1);
             names.resize(i + 1);
         }
-        values[i] = std::move(value);
         types[i] = 0;
-        names[i].clear();
+        return i;
     }
     // Fills the block with plain values (a host calling a routine).
     void setValues(const std::vector<Variant>& items)

@@ -9,9 +9,7 @@
 
 #include <stdexcept>
 
-namespace {
-
-int infixPriority(int code)
+int InfixPriority(int code)
 {
     switch (code) {
     case tok::Star:
@@ -31,6 +29,8 @@ int infixPriority(int code)
     default: return 0;
     }
 }
+
+namespace {
 
 constexpr int kPrefixPriority = 8;
 
@@ -183,7 +183,7 @@ Variant TKSInterpreterExpression::expression(int callerPriority)
     checkNativeStack();
     Variant left = operand();
     for (;;) {
-        const int priority = infixPriority(cc_);
+        const int priority = InfixPriority(cc_);
         if (priority == 0 || priority <= callerPriority)
             return left;
         const int op = cc_;

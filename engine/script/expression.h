@@ -16,6 +16,9 @@
 #include <vector>
 
 // An object raised by the script statement `raise`.
+// Priority of an infix operator token (higher binds tighter); 0 for other tokens.
+int InfixPriority(int code);
+
 class TKSScriptException : public std::exception {
 public:
     explicit TKSScriptException(Variant object) : object(std::move(object)) {}

@@ -2,6 +2,8 @@
 // small stack of Integers and Booleans; anything else is left to the caller.
 #include "script/fastexpr.h"
 
+#include "script/expression.h"
+
 #include <algorithm>
 #include <climits>
 #include <functional>
@@ -9,28 +11,6 @@
 using platform::Variant;
 
 namespace {
-
-// The same priorities as the ordinary evaluator's infix operators.
-int priorityOf(int code)
-{
-    switch (code) {
-    case tok::Star:
-    case tok::Slash:
-    case tok::Div:
-    case tok::Mod: return 6;
-    case tok::And: return 5;
-    case tok::Plus:
-    case tok::Minus:
-    case tok::Or: return 4;
-    case tok::Equal:
-    case tok::NotEqual:
-    case tok::Less:
-    case tok::Greater: return 3;
-    case tok::LessEqual:
-    case tok::GreaterEqual: return 2;
-    default: return 0;
-    }
-}
 
 constexpr int kPrefixPriority = 8;
 constexpr int kMaxNesting = 16;
@@ -181,7 +161,7 @@ int TKSFastExpressions::compile(int start)
         if (!operand())
             return false;
         for (;;) {
-            const int priority = priorityOf(code());
+            const int priority = InfixPriority(code());
             if (priority == 0 || priority <= callerPriority)
                 return true;
             const int op = code();

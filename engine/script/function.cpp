@@ -211,20 +211,16 @@ bool TKSInterpreterFunction::SetValue(int symbol, const std::string& identifier,
 
 bool TKSInterpreterFunction::storeLocal(int symbol, const Variant& value)
 {
-    TKSInterpreterVar* var = locals_ ? locals_->find(symbol) : nullptr;
-    if (!var)
-        return false;
-    try {
-        var->store(value);
-    } catch (const platform::VariantError&) {
-        fail(kserr::TypeMismatch, position());
-    }
-    return true;
+    return storeInto(locals_ ? locals_->find(symbol) : nullptr, value);
 }
 
 bool TKSInterpreterFunction::storeLocalAt(int nameToken, int symbol, const Variant& value)
 {
-    TKSInterpreterVar* var = locals_ ? fast_.findLocal(*locals_, nameToken, symbol) : nullptr;
+    return storeInto(locals_ ? fast_.findLocal(*locals_, nameToken, symbol) : nullptr, value);
+}
+
+bool TKSInterpreterFunction::storeInto(TKSInterpreterVar* var, const Variant& value)
+{
     if (!var)
         return false;
     try {

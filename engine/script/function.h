@@ -61,6 +61,8 @@ protected:
     bool storeLocal(int symbol, const Variant& value);
     // The same for the name at token `nameToken` of the current stream.
     bool storeLocalAt(int nameToken, int symbol, const Variant& value);
+    // False when there is no such variable; a value of the wrong type is error 'type mismatch'.
+    bool storeInto(TKSInterpreterVar* var, const Variant& value);
     // After `name :=`: the value of a translated expression at `start` and the
     // token after it, or false when the ordinary reading must run.
     bool fastAssignedValue(int start, Variant& value, int& endToken);
