@@ -87,7 +87,7 @@ Token FormReader::expect(Token::Kind kind, const char* what)
 void FormReader::expectSymbol(char c)
 {
     if (!lex_.peek().isSymbol(c))
-        fail(lex_.line(), "'" + std::string(1, c) + "' expected");
+        fail(lex_.line(), std::string("'").append(1, c).append("' expected"));  // appended: GCC 12 -Wrestrict
     lex_.next();
 }
 

@@ -159,6 +159,9 @@ public:
     // The payload of a reference kind, the value of an integer kind or Boolean
     // (true = 1); 0 for other kinds.
     std::intptr_t payload() const noexcept;
+    // payload() inline, for hot paths that already know the kind is an
+    // integer kind or Boolean.
+    std::int64_t integerBits() const noexcept { return type_ == varBoolean ? (value_.b ? 1 : 0) : value_.i; }
     const std::shared_ptr<void>& holder() const noexcept { return ref_; }
 
     // Conversions as VarAsType does them; VariantError when impossible. Empty

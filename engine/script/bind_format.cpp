@@ -187,7 +187,7 @@ private:
         decimals = std::min(decimals, 18);
         std::string pattern = grouped ? "#,##0" : "0";
         if (decimals > 0)
-            pattern += "." + std::string(std::size_t(decimals), '0');
+            pattern.append(".").append(std::size_t(decimals), '0');
         return numberformat::formatNumber(pattern, value);
     }
 
@@ -197,7 +197,7 @@ private:
         digits = std::clamp(digits, 1, 18);
         std::string pattern = "0";
         if (digits > 1)
-            pattern += "." + std::string(std::size_t(digits - 1), '0');
+            pattern.append(".").append(std::size_t(digits - 1), '0');
         return numberformat::formatNumber(pattern + "E+000", value);
     }
 

@@ -256,7 +256,7 @@ Variant TKSInterpreterExpression::operand()
 Variant TKSInterpreterExpression::combine(int op, const Variant& left, const Variant& right)
 {
     if (left.type() == platform::varInteger && right.type() == platform::varInteger) {
-        const int32_t a = int32_t(left.payload()), b = int32_t(right.payload());
+        const int32_t a = int32_t(left.integerBits()), b = int32_t(right.integerBits());
         int32_t r;
         switch (op) {
         case tok::Plus:

@@ -200,7 +200,7 @@ namespace {
     const platform::VarType type = var->value.type();
     if (type != platform::varInteger && type != platform::varBoolean)
         return false;
-    out = {int32_t(var->value.payload()), type == platform::varBoolean};
+    out = {int32_t(var->value.integerBits()), type == platform::varBoolean};
     return true;
 }
 
