@@ -121,20 +121,16 @@ void TKSReportPage::LoadFromStream(platform::Stream& s)
     const int size = readInteger(s);
     const int width = readInteger(s);
     const int height = readInteger(s);
-    MarginLeft = readInteger(s);
-    MarginTop = readInteger(s);
-    MarginRight = readInteger(s);
-    MarginBottom = readInteger(s);
+    for (int* margin : {&MarginLeft, &MarginTop, &MarginRight, &MarginBottom})
+        *margin = readInteger(s);
     const auto orientation = readByte(s) == kspoLandscape ? kspoLandscape : kspoPortrait;
     PrintToPrevPage = readBoolean(s);
     const int bin = readInteger(s);
     ResetPageNo = readBoolean(s);
     NewPrintJob = readBoolean(s);
     BackPicture = readPicture(s);
-    BackPictureLeft = readInteger(s);
-    BackPictureTop = readInteger(s);
-    BackPictureWidth = readInteger(s);
-    BackPictureHeight = readInteger(s);
+    for (int* v : {&BackPictureLeft, &BackPictureTop, &BackPictureWidth, &BackPictureHeight})
+        *v = readInteger(s);
     const std::uint8_t duplex = readByte(s);
     Duplex = duplex <= ksdpVertical ? TKSDuplex(duplex) : ksdpNone;
     AutoVCenter = AutoHCenter = false;

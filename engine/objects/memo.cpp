@@ -342,16 +342,7 @@ void TKSCustomMemoView::ExpandMemo()
         DeriveDisplayFormat(DisplayFormat, format, pattern);
         Memo1 = splitLines(FormatDisplayValue(value, format, pattern));
     } else {
-        for (const std::string& line : Memo) {
-            if (line.empty()) {
-                Memo1.emplace_back();
-                continue;
-            }
-            std::vector<std::string> lines = splitLines(Flag(ksf::TextOnly) ? line : ExpandText(line));
-            if (lines.empty())
-                lines.emplace_back();
-            Memo1.insert(Memo1.end(), lines.begin(), lines.end());
-        }
+        AppendExpandedLines();
     }
     if (Memo1.size() == 1 && Memo1.front().empty())
         Memo1.clear();

@@ -206,6 +206,11 @@ void TKSReportView::ExpandMemoLines()
     Memo1.clear();
     if (ParentReport && ParentReport->AppendBlanking())
         return;
+    AppendExpandedLines();
+}
+
+void TKSReportView::AppendExpandedLines()
+{
     for (const std::string& line : Memo) {
         if (line.empty()) {
             Memo1.emplace_back();

@@ -288,6 +288,9 @@ protected:
     TKSCustomBandView* AlignmentBand() const;
     // Memo1 := expansion of Memo (TextOnly and append-blanking respected).
     void ExpandMemoLines();
+    // Appends each design line to Memo1, brackets expanded unless TextOnly;
+    // an empty line stays one empty line.
+    void AppendExpandedLines();
 
 private:
     std::string shiftWith_, stretchWith_;

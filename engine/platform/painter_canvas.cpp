@@ -31,6 +31,19 @@ int clampCoordinate(long long v)
     return int(std::clamp<long long>(v, -kMaxCoordinate, kMaxCoordinate));
 }
 
+// A figure's bounding box within the drawable range, corners in order.
+void normalizeBox(int& left, int& top, int& right, int& bottom)
+{
+    left = clampCoordinate(left);
+    top = clampCoordinate(top);
+    right = clampCoordinate(right);
+    bottom = clampCoordinate(bottom);
+    if (left > right)
+        std::swap(left, right);
+    if (top > bottom)
+        std::swap(top, bottom);
+}
+
 QRect toQRect(const Rect& r)
 {
     if (r.isEmpty())
@@ -547,14 +560,7 @@ void PainterCanvas::lineTo(int x, int y)
 
 void PainterCanvas::rectangle(int left, int top, int right, int bottom)
 {
-    left = clampCoordinate(left);
-    top = clampCoordinate(top);
-    right = clampCoordinate(right);
-    bottom = clampCoordinate(bottom);
-    if (left > right)
-        std::swap(left, right);
-    if (top > bottom)
-        std::swap(top, bottom);
+    normalizeBox(left, top, right, bottom);
     if (!beginMode())
         return;
     if (!penDraws()) {
@@ -599,14 +605,7 @@ void PainterCanvas::rectangle(int left, int top, int right, int bottom)
 void PainterCanvas::drawCurvedFigure(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight,
                                      bool ellipse)
 {
-    left = clampCoordinate(left);
-    top = clampCoordinate(top);
-    right = clampCoordinate(right);
-    bottom = clampCoordinate(bottom);
-    if (left > right)
-        std::swap(left, right);
-    if (top > bottom)
-        std::swap(top, bottom);
+    normalizeBox(left, top, right, bottom);
     if (!beginMode())
         return;
     bool outline = penDraws();
