@@ -317,26 +317,33 @@ void TKSInterpreterFunction::addVariable(TKSInterpreterVar var, bool unitLevel)
     }
 }
 
+std::vector<const TKSToken*> TKSInterpreterFunction::namesAndType(DeclaredType& type)
+{
+    std::vector<const TKSToken*> names{tok_};
+    nextToken();
+    while (cc_ == tok::Comma) {
+        nextToken();
+        if (cc_ != tok::Identifier)
+            expected(interpreterErrorText(kserr::TextIdentifier));
+        names.push_back(tok_);
+        nextToken();
+    }
+    if (cc_ != tok::Colon)
+        expected("':'");
+    nextToken();
+    type = readType();
+    if (cc_ != tok::Semicolon)
+        expected("';'");
+    nextToken();
+    return names;
+}
+
 void TKSInterpreterFunction::varSection(bool unitLevel)
 {
     nextToken();
     while (cc_ == tok::Identifier) {
-        std::vector<const TKSToken*> names{tok_};
-        nextToken();
-        while (cc_ == tok::Comma) {
-            nextToken();
-            if (cc_ != tok::Identifier)
-                expected(interpreterErrorText(kserr::TextIdentifier));
-            names.push_back(tok_);
-            nextToken();
-        }
-        if (cc_ != tok::Colon)
-            expected("':'");
-        nextToken();
-        const DeclaredType type = readType();
-        if (cc_ != tok::Semicolon)
-            expected("';'");
-        nextToken();
+        DeclaredType type;
+        const std::vector<const TKSToken*> names = namesAndType(type);
         for (const TKSToken* name : names) {
             TKSInterpreterVar var;
             var.symbol = name->symbol;

@@ -99,6 +99,8 @@ protected:
         std::shared_ptr<const IKSInterpreterDataType> dataType;
     };
     DeclaredType readType();
+    // "a, b, c: Type;" from the first name on: the name tokens, the type in `type`.
+    std::vector<const TKSToken*> namesAndType(DeclaredType& type);
     DeclaredType typeOfName(const std::string& name);
 
     // --- Skipping ---

@@ -334,25 +334,10 @@ void TKSInterpreterUnit::typeDeclaration()
             nextToken();
             std::vector<TKSRecordField> fields;
             while (cc_ == tok::Identifier) {
-                std::vector<std::string> names{tok_->text};
-                nextToken();
-                while (cc_ == tok::Comma) {
-                    nextToken();
-                    if (cc_ != tok::Identifier)
-                        expected(interpreterErrorText(kserr::TextIdentifier));
-                    names.push_back(tok_->text);
-                    nextToken();
-                }
-                if (cc_ != tok::Colon)
-                    expected("':'");
-                nextToken();
-                const DeclaredType type = readType();
-                if (cc_ != tok::Semicolon)
-                    expected("';'");
-                nextToken();
-                for (std::string& fieldName : names) {
+                DeclaredType type;
+                for (const TKSToken* fieldName : namesAndType(type)) {
                     TKSRecordField field;
-                    field.name = std::move(fieldName);
+                    field.name = fieldName->text;
                     field.typeCode = 0;  // every field of a script record holds one dynamic value
                     field.dataType = type.dataType;
                     fields.push_back(std::move(field));
