@@ -11,6 +11,7 @@
 #include "script/symbols.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace {
 
@@ -119,6 +120,12 @@ const std::shared_ptr<const TKSTokenStream>& TKSInterpreterSrcUnit::stream() con
     if (!tokens)
         tokens = TKSInterpreterParser::tokenize(source);
     return tokens;
+}
+
+std::uint64_t nextLayoutId()
+{
+    static std::atomic<std::uint64_t> counter{0};
+    return ++counter;
 }
 
 TKSInterpreterAdapter::TKSInterpreterAdapter()

@@ -29,6 +29,8 @@ using TKSGetValueHook =
 using TKSSetValueHook = std::function<bool(TKSInterpreterExpression& sender, const std::string& identifier,
                                            const Variant& value, TKSInterpreterArgs& args)>;
 
+std::uint64_t nextLayoutId();
+
 // A routine descriptor: what a routine header declares.
 struct TKSInterpreterFunDesc {
     static constexpr int kMaxParams = 32;
@@ -38,10 +40,14 @@ struct TKSInterpreterFunDesc {
     std::string classIdentifier;
     int paramCount = 0;
     std::vector<int> paramTypes;  // 0x4000 added for var parameters
+    bool hasVarParams = false;    // some parameter type has 0x4000
     std::vector<std::string> paramNames;
     std::vector<int> paramSymbols;
     int resultType = 0;  // 0: procedure
     std::shared_ptr<const IKSInterpreterDataType> resultDataType;
+    // Tells this descriptor from every other one, also from one that later
+    // takes its address: frames keep the variable layout of the last routine.
+    std::uint64_t layoutId = nextLayoutId();
     int startToken = 0;  // token just after the header's ';'
     int endToken = 0;    // token just after the body's 'end'
     // External routines.

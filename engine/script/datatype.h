@@ -20,12 +20,13 @@ public:
 
 class TKSInterpreterSimpleDataType : public IKSInterpreterDataType {
 public:
-    explicit TKSInterpreterSimpleDataType(int code) : code_(code) {}
-    Variant initialValue() const override { return zeroValueOf(code_); }
+    explicit TKSInterpreterSimpleDataType(int code) : code_(code), zero_(zeroValueOf(code)) {}
+    Variant initialValue() const override { return zero_; }  // values never change in place: sharing is safe
     int typeCode() const override { return code_; }
 
 private:
     int code_;
+    Variant zero_;
 };
 
 class TKSInterpreterArrayDataType : public IKSInterpreterDataType {

@@ -179,9 +179,33 @@ Variant TKSInterpreterExpression::expression(int callerPriority)
             gotoToken(endToken);
             return value;
         }
+        return impureExpression();
     }
     checkNativeStack();
-    Variant left = operand();
+    return infixTail(operand(), callerPriority);
+}
+
+Variant TKSInterpreterExpression::impureExpression()
+{
+    // A call first: what follows it is read as operand() would leave it.
+    const int start = cur_;
+    if (Variant left; locals_ && cc_ == tok::Identifier && fastCall(false, left)) {
+        if (isOperandToken(cc_))
+            fail(kserr::MissingOperator, position());
+        Variant value;
+        int endToken = 0;
+        if (fast_.evaluateAfterCall(start, left, locals_, kMaxOperands - pendingOperands_, value, endToken)) {
+            gotoToken(endToken);
+            return value;
+        }
+        return infixTail(std::move(left), 0);
+    }
+    checkNativeStack();
+    return infixTail(operand(), 0);
+}
+
+Variant TKSInterpreterExpression::infixTail(Variant left, int callerPriority)
+{
     for (;;) {
         const int priority = InfixPriority(cc_);
         if (priority == 0 || priority <= callerPriority)
@@ -209,7 +233,8 @@ Variant TKSInterpreterExpression::operand()
         nextToken();
         break;
     case tok::Identifier:
-        value = identifierValue(Variant(), false, nullptr, nullptr);
+        if (!fastCall(false, value))
+            value = identifierValue(Variant(), false, nullptr, nullptr);
         break;
     case tok::Minus:
     case tok::Plus: {

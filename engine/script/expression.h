@@ -9,6 +9,7 @@
 #include "script/lexer.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -78,6 +79,12 @@ protected:
         TKSInterpreterArgs args;
     };
 
+    void setCurrentUnit(std::string name)
+    {
+        currentUnit_ = std::move(name);
+        ++unitSerial_;
+    }
+
     // --- Token stream ---
     void useStream(std::shared_ptr<const TKSTokenStream> stream);
     void gotoToken(int index)
@@ -97,6 +104,13 @@ protected:
         if (tok_->errorCode)
             raiseTokenError();
     }
+    // Back to a token the reading has already passed (so it holds no error).
+    void returnToToken(int index)
+    {
+        cur_ = index;
+        tok_ = &toks_[cur_];
+        cc_ = tok_->code;
+    }
     int peekCode() const { return cur_ + 1 < tokenCount_ ? toks_[cur_ + 1].code : tok::EndOfText; }
     int position() const { return tok_->end; }
     int tokenStart() const { return tok_->start; }
@@ -107,12 +121,22 @@ protected:
 
     // --- Evaluation ---
     Variant expression(int callerPriority = 0);
+    // expression() at the top level once the expression is known not to be
+    // a pure one.
+    Variant impureExpression();
+    // The infix operators after a first operand already read.
+    Variant infixTail(Variant left, int callerPriority);
     Variant operand();
     // Resolves the identifier at the current token (and its member chain). At
     // statement level an identifier followed by ':' is an assignment target:
     // then `target` is filled and nothing is evaluated.
     Variant identifierValue(const Variant& object, bool statementLevel, AssignTarget* target, bool* isTarget);
     void readArguments(TKSInterpreterArgs& args, int closer);
+    // Calls the script routine named at the current token, when the name can
+    // only mean that routine and every argument is a pure expression, without
+    // the general lookup; false, with nothing evaluated, when the ordinary
+    // reading must run.
+    virtual bool fastCall(bool /*statementLevel*/, Variant& /*value*/) { return false; }
     Variant setConstructor();
     Variant combine(int op, const Variant& left, const Variant& right);
     void writeBackVarArguments(const TKSInterpreterArgs& args);
@@ -165,7 +189,10 @@ protected:
     }
 
     std::string source_;
+    // Written only through setCurrentUnit, so that unitSerial_ tells whether
+    // it may have changed since something was looked up for it.
     std::string currentUnit_;
+    std::uint64_t unitSerial_ = 0;
     std::shared_ptr<const TKSTokenStream> stream_;
     const TKSToken* toks_ = nullptr;
     const TKSToken* tok_ = nullptr;

@@ -3,6 +3,7 @@
 #include "script/fastexpr.h"
 
 #include "script/expression.h"
+#include "script/record.h"
 
 #include <algorithm>
 #include <climits>
@@ -82,26 +83,71 @@ bool TKSFastExpressions::evaluate(int start, TKSInterpreterVarList* locals, int 
         return false;
     int& entry = table_->entryOf[std::size_t(start)];
     if (entry == kUnknown)
-        entry = compile(start);
+        entry = compile(start, false);
     if (entry == kNotPure)
         return false;
     const Compiled& code = table_->compiled[std::size_t(entry)];
     if (code.ops.size() == 1 && code.ops[0].kind == OpKind::Local) {
-        // A lone name (an argument, say): the variable's value as it is.
+        // A lone name (an argument, say): the variable's value as it is; a
+        // record is left to the ordinary reading, which checks its type.
         const TKSInterpreterVar* var = locals->findCached(code.ops[0].value, code.ops[0].slot);
-        if (!var || (var->value.type() != platform::varInteger && var->value.type() != platform::varBoolean))
+        if (!var || isRecordValue(var->value))
             return false;
         value = var->value;
-    } else if (code.maxPending > pendingRoom || !run(code, *locals, value)) {
+    } else if (code.maxPending > pendingRoom || !run(code, *locals, nullptr, value)) {
         return false;
     }
     endToken = code.endToken;
     return true;
 }
 
+TKSInterpreterVar* TKSFastExpressions::assignment(int nameToken, TKSInterpreterVarList& locals, int pendingRoom,
+                                                  Variant& value, int& endToken, bool& impure)
+{
+    impure = false;
+    if (!table_)
+        return nullptr;
+    const std::vector<TKSToken>& toks = table_->stream->tokens;
+    const std::size_t start = std::size_t(nameToken) + 3;
+    if (start >= toks.size())
+        return nullptr;
+    // The ordinary reading steps on ':' and '=' before the expression checks its own tokens.
+    const TKSToken& colon = toks[start - 2];
+    const TKSToken& equal = toks[start - 1];
+    if (colon.errorCode || equal.errorCode || equal.code != tok::Equal)
+        return nullptr;
+    TKSInterpreterVar* target = findLocal(locals, nameToken, toks[std::size_t(nameToken)].symbol);
+    if (!target)
+        return nullptr;
+    if (!evaluate(int(start), &locals, pendingRoom, value, endToken)) {
+        impure = table_->entryOf[start] == kNotPure;
+        return nullptr;
+    }
+    return target;
+}
+
+bool TKSFastExpressions::evaluateAfterCall(int start, const Variant& leading, TKSInterpreterVarList* locals,
+                                           int pendingRoom, Variant& value, int& endToken)
+{
+    if (!locals || !table_)
+        return false;
+    if (table_->afterCallOf.empty())
+        table_->afterCallOf.assign(table_->entryOf.size(), kUnknown);
+    int& entry = table_->afterCallOf[std::size_t(start)];
+    if (entry == kUnknown)
+        entry = compile(start, true);
+    if (entry == kNotPure)
+        return false;
+    const Compiled& code = table_->compiled[std::size_t(entry)];
+    if (code.maxPending > pendingRoom || !run(code, *locals, &leading, value))
+        return false;
+    endToken = code.endToken;
+    return true;
+}
+
 // Mirrors the ordinary evaluator's expression and operand reading; gives up
 // on every construct it does not cover, on error tokens and on deep nesting.
-int TKSFastExpressions::compile(int start)
+int TKSFastExpressions::compile(int start, bool leadingCall)
 {
     const std::vector<TKSToken>& toks = table_->stream->tokens;
     const int last = int(toks.size()) - 1;
@@ -124,6 +170,14 @@ int TKSFastExpressions::compile(int start)
     std::function<bool(int)> expression;
     auto operand = [&]() -> bool {
         const TKSToken& t = toks[std::size_t(pos)];
+        if (leadingCall && pos == start) {
+            const CallShape* call = callShape(start);
+            if (!call)
+                return false;
+            push(OpKind::Leading, 0);
+            pos = call->after;
+            return !isOperandToken(code());
+        }
         switch (t.code) {
         case tok::IntegerLit:
             if (t.value.type() != platform::varInteger)
@@ -189,6 +243,80 @@ int TKSFastExpressions::compile(int start)
     return int(table_->compiled.size()) - 1;
 }
 
+int TKSFastExpressions::shapeCall(int nameToken)
+{
+    const std::vector<TKSToken>& toks = table_->stream->tokens;
+    const int last = int(toks.size()) - 1;
+    auto clean = [&](int pos) { return pos <= last && toks[std::size_t(pos)].errorCode == 0; };
+    CallShape shape;
+    int pos = nameToken + 1;
+    if (!clean(pos))
+        return kNotPure;
+    if (toks[std::size_t(pos)].code == tok::LParen) {
+        ++pos;
+        if (clean(pos) && toks[std::size_t(pos)].code == tok::RParen) {
+            ++pos;
+        } else {
+            for (int depth = 0;; ++pos) {
+                if (!clean(pos))
+                    return kNotPure;
+                const int code = toks[std::size_t(pos)].code;
+                if (code == tok::EndOfText)
+                    return kNotPure;
+                if (code == tok::LParen || code == tok::LBracket) {
+                    ++depth;
+                } else if (code == tok::RParen || code == tok::RBracket) {
+                    if (depth-- > 0)
+                        continue;
+                    if (code != tok::RParen)
+                        return kNotPure;
+                    shape.arguments.push_back({pos++, -1, -1});
+                    break;
+                } else if (code == tok::Comma && depth == 0) {
+                    shape.arguments.push_back({pos, -1, -1});
+                }
+            }
+        }
+    }
+    if (!clean(pos))
+        return kNotPure;
+    const int after = toks[std::size_t(pos)].code;
+    if (after == tok::Dot || after == tok::Colon || after == tok::LBracket || after == tok::LParen)
+        return kNotPure;
+    shape.after = pos;
+    int start = nameToken + 2;
+    for (CallShape::Argument& argument : shape.arguments) {
+        if (argument.end == start + 1 && toks[std::size_t(start)].code == tok::Identifier)
+            argument.symbol = toks[std::size_t(start)].symbol;
+        start = argument.end + 1;
+    }
+    table_->calls.push_back(std::move(shape));
+    return int(table_->calls.size()) - 1;
+}
+
+bool TKSFastExpressions::evaluateArguments(const CallShape& shape, int nameToken, TKSInterpreterVarList& locals,
+                                           int pendingRoom, TKSInterpreterArgs& args)
+{
+    int start = nameToken + 2;
+    for (const CallShape::Argument& argument : shape.arguments) {
+        const std::size_t i = args.nextSlot();
+        args.names[i].clear();
+        if (argument.symbol >= 0) {
+            // A lone name, read as evaluate reads it.
+            const TKSInterpreterVar* var = locals.findCached(argument.symbol, argument.slot);
+            if (!var || isRecordValue(var->value))
+                return false;
+            args.values[i] = var->value;
+        } else {
+            int endToken = 0;
+            if (!evaluate(start, &locals, pendingRoom, args.values[i], endToken) || endToken != argument.end)
+                return false;
+        }
+        start = argument.end + 1;
+    }
+    return true;
+}
+
 namespace {
 
 // An Integer or Boolean frame variable as a stack slot; false for anything else.
@@ -206,12 +334,20 @@ namespace {
 
 } // namespace
 
-bool TKSFastExpressions::run(const Compiled& code, TKSInterpreterVarList& locals, Variant& value) const
+bool TKSFastExpressions::run(const Compiled& code, TKSInterpreterVarList& locals, const Variant* leading,
+                             Variant& value) const
 {
     Slot stack[kMaxStack];
     int top = -1;
     for (const Op& op : code.ops) {
         switch (op.kind) {
+        case OpKind::Leading: {
+            const platform::VarType type = leading->type();
+            if (type != platform::varInteger && type != platform::varBoolean)
+                return false;
+            stack[++top] = {int32_t(leading->integerBits()), type == platform::varBoolean};
+            break;
+        }
         case OpKind::Integer: stack[++top] = {op.value, false}; break;
         case OpKind::Boolean: stack[++top] = {op.value, true}; break;
         case OpKind::Local:

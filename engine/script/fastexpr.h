@@ -2,6 +2,7 @@
 // variables, integer arithmetic and comparisons) compiled once per token.
 #pragma once
 
+#include "script/args.h"
 #include "script/lexer.h"
 #include "script/vars.h"
 
@@ -27,6 +28,46 @@ public:
     bool evaluate(int start, TKSInterpreterVarList* locals, int pendingRoom, platform::Variant& value,
                   int& endToken);
 
+    // `name := expression` at `nameToken` (the caller has seen the ':'): when
+    // the name is a frame variable and the expression is pure, the variable,
+    // the value to store in it and the token after the expression; else null,
+    // with `impure` set when the expression is known to need the ordinary reading.
+    TKSInterpreterVar* assignment(int nameToken, TKSInterpreterVarList& locals, int pendingRoom,
+                                  platform::Variant& value, int& endToken, bool& impure);
+
+    // Evaluates the expression at `start` whose first operand is a call the
+    // caller has just made (its value `leading`), as evaluate does the rest.
+    bool evaluateAfterCall(int start, const platform::Variant& leading, TKSInterpreterVarList* locals,
+                           int pendingRoom, platform::Variant& value, int& endToken);
+
+    // Where a call written at a name token has its arguments: the ',' or ')'
+    // ending each one, and the token after the call. Only plain calls have a
+    // shape: a name followed by an index, a member, ':' or an error token has none.
+    struct CallShape {
+        struct Argument {
+            int end;            // the ',' or ')' after it
+            int symbol;         // a lone name: its symbol, else -1
+            mutable int slot;   // a lone name: where it was found last in the frame
+        };
+        std::vector<Argument> arguments;
+        int after = 0;
+    };
+    const CallShape* callShape(int nameToken)
+    {
+        if (!table_)
+            return nullptr;
+        if (table_->callOf.empty())
+            table_->callOf.assign(table_->entryOf.size(), kUnknown);
+        int& entry = table_->callOf[std::size_t(nameToken)];
+        if (entry == kUnknown)
+            entry = shapeCall(nameToken);
+        return entry == kNotPure ? nullptr : &table_->calls[std::size_t(entry)];
+    }
+    // Evaluates every argument of the call as a pure expression into `args`;
+    // false (with `args` partly filled) when one of them is not pure.
+    bool evaluateArguments(const CallShape& shape, int nameToken, TKSInterpreterVarList& locals, int pendingRoom,
+                           TKSInterpreterArgs& args);
+
     // The frame variable a name token stands for (null: not a frame variable);
     // the slot it was found in is remembered per token.
     TKSInterpreterVar* findLocal(TKSInterpreterVarList& locals, int token, int symbol)
@@ -41,7 +82,8 @@ public:
 private:
     // BinaryInteger and BinaryLocal are a Binary whose right operand is a
     // literal or a local, taken from the op instead of the stack.
-    enum class OpKind : uint8_t { Integer, Boolean, Local, Negate, Binary, BinaryInteger, BinaryLocal };
+    // Leading stands for the value of a call made before the code runs.
+    enum class OpKind : uint8_t { Integer, Boolean, Local, Negate, Binary, BinaryInteger, BinaryLocal, Leading };
     struct Op {
         OpKind kind;
         int value;              // literal, token code of a binary operator, or symbol of a local
@@ -59,13 +101,19 @@ private:
         std::vector<int> entryOf;  // by token: kUnknown, kNotPure or an index into compiled
         std::vector<Compiled> compiled;
         std::vector<int> slotOf;   // by token: frame slot of an assigned name, or -1
+        std::vector<int> afterCallOf;  // by token: as entryOf, for expressions led by a call
+        std::vector<int> callOf;   // by token: kUnknown, kNotPure or an index into calls
+        std::vector<CallShape> calls;
     };
     static constexpr int kUnknown = -1;
     static constexpr int kNotPure = -2;
     static constexpr int kMaxStack = 16;
 
-    int compile(int start);
-    bool run(const Compiled& code, TKSInterpreterVarList& locals, platform::Variant& value) const;
+    // leadingCall: the first operand is the call at `start`, compiled as Leading.
+    int compile(int start, bool leadingCall);
+    int shapeCall(int nameToken);
+    bool run(const Compiled& code, TKSInterpreterVarList& locals, const platform::Variant* leading,
+             platform::Variant& value) const;
 
     std::unordered_map<const TKSTokenStream*, StreamTable> tables_;
     StreamTable* table_ = nullptr;

@@ -54,9 +54,9 @@ void TKSInterpreterFunction::reset()
     frameDepth_ = 0;
     locals_ = nullptr;
     states_.clear();
-    currentUnit_.clear();
+    setCurrentUnit({});
     currentInstance_ = nullptr;
-    callerArgs_ = nullptr;
+    sameUnitCalls_ = 0;
     inHandler_ = false;
 }
 
@@ -101,15 +101,55 @@ TKSInterpreterFunction::Frame& TKSInterpreterFunction::openFrame(const TKSInterp
 
 void TKSInterpreterFunction::switchToUnit(const std::string& unitName)
 {
-    currentUnit_ = unitName;
+    setCurrentUnit(unitName);
     if (const TKSInterpreterSrcUnit* unit = adapter().sourceUnit(unitName))
         useStream(unit->stream());
 }
 
 Variant TKSInterpreterFunction::executeRoutine(const TKSInterpreterFunDesc& routine, TKSInterpreterArgs* callerArgs)
 {
-    const bool switched = !routine.unitName.empty() && routine.unitName != currentUnit_ &&
-                          !platform::sameName(routine.unitName, currentUnit_);
+    return executeRoutine(routine, callerArgs, runsInOtherUnit(routine));
+}
+
+bool TKSInterpreterFunction::runsInOtherUnit(const TKSInterpreterFunDesc& routine) const
+{
+    return !routine.unitName.empty() && routine.unitName != currentUnit_ &&
+           !platform::sameName(routine.unitName, currentUnit_);
+}
+
+Variant TKSInterpreterFunction::executeRoutine(const TKSInterpreterFunDesc& routine, TKSInterpreterArgs* callerArgs,
+                                               bool switched)
+{
+    if (!switched) {
+        // Within the current unit only the token and the assignment mode come
+        // back afterwards: kept here rather than in a saved state.
+        if (states_.size() + std::size_t(sameUnitCalls_) >= std::size_t(kMaxStates))
+            fail(kserr::Internal, -1, "stack overflow");
+        struct Restore {
+            TKSInterpreterFunction& self;
+            int token;
+            bool assignmentAllowed;
+            ~Restore()
+            {
+                --self.sameUnitCalls_;
+                self.returnToToken(token);
+                self.assignmentAllowed_ = assignmentAllowed;
+            }
+        } restore{*this, cur_, assignmentAllowed_};
+        ++sameUnitCalls_;
+        assignmentAllowed_ = true;
+        try {
+            gotoToken(routine.startToken);
+            runBody(&routine, callerArgs);
+        } catch (EKSInterpreterError& e) {
+            applyPosition(e);
+            throw;
+        } catch (std::exception& e) {
+            recordHostError(e);
+            throw;
+        }
+        return result_;
+    }
     pushState(switched);
     assignmentAllowed_ = true;
     const std::string savedUnit = switched ? currentUnit_ : std::string();
@@ -121,18 +161,18 @@ Variant TKSInterpreterFunction::executeRoutine(const TKSInterpreterFunDesc& rout
     } catch (EKSInterpreterError& e) {
         applyPosition(e);
         if (switched)
-            currentUnit_ = savedUnit;
+            setCurrentUnit(savedUnit);
         popState();
         throw;
     } catch (std::exception& e) {
         recordHostError(e);
         if (switched)
-            currentUnit_ = savedUnit;
+            setCurrentUnit(savedUnit);
         popState();
         throw;
     }
     if (switched)
-        currentUnit_ = savedUnit;
+        setCurrentUnit(savedUnit);
     popState();
     return result_;
 }
@@ -141,46 +181,46 @@ void TKSInterpreterFunction::runBody(const TKSInterpreterFunDesc* routine, TKSIn
 {
     struct FrameGuard {
         TKSInterpreterFunction& self;
-        TKSInterpreterArgs* savedCaller;
-        ~FrameGuard()
-        {
-            self.closeFrame();
-            self.callerArgs_ = savedCaller;
-        }
+        ~FrameGuard() { self.closeFrame(); }
     };
     Frame& f = openFrame(routine);
-    FrameGuard guard{*this, callerArgs_};
-    callerArgs_ = callerArgs;
-    if (routine) {
-        for (int i = 0; i < routine->paramCount; ++i) {
-            TKSInterpreterVar& var = f.vars.addLocal(routine->paramSymbols[std::size_t(i)],
-                                                     routine->paramNames[std::size_t(i)],
-                                                     routine->paramTypes[std::size_t(i)]);
-            const Variant& arg = callerArgs && i < callerArgs->count ? callerArgs->values[std::size_t(i)] : Variant();
-            if ((var.typeCode & kstype::VarParam) && (isRecordValue(arg) || isArrayValue(arg)))
-                var.value = arg;  // a var argument shares the caller's record or array
-            else
-                var.store(arg);  // a value argument copies a record's fields
-        }
-    }
+    FrameGuard guard{*this};
     static const int resultSymbol = internSymbol("RESULT");
     static const std::string resultName = "Result";
     const bool hasResult = !routine || routine->resultType != 0;
-    const std::size_t resultIndex = f.vars.size();  // variables are only added while the body runs
-    if (hasResult) {
-        TKSInterpreterVar& result =
+    const int paramCount = routine ? routine->paramCount : 0;
+    if (!f.vars.reopenLayout(routine ? routine->layoutId : 0)) {
+        f.vars.dropLayout();
+        f.vars.clear();
+        for (int i = 0; i < paramCount; ++i)
+            f.vars.addLocal(routine->paramSymbols[std::size_t(i)], routine->paramNames[std::size_t(i)],
+                            routine->paramTypes[std::size_t(i)]);
+        if (hasResult)
             f.vars.addLocal(resultSymbol, resultName, routine ? routine->resultType : int(platform::varVariant));
-        if (routine) {
+        if (routine)
+            f.vars.keepLayout(routine->layoutId);
+    }
+    for (int i = 0; i < paramCount; ++i) {
+        TKSInterpreterVar& var = f.vars[std::size_t(i)];
+        const Variant& arg = callerArgs && i < callerArgs->count ? callerArgs->values[std::size_t(i)] : Variant();
+        if ((var.typeCode & kstype::VarParam) && (isRecordValue(arg) || isArrayValue(arg)))
+            var.value = arg;  // a var argument shares the caller's record or array
+        else
+            var.store(arg);  // a value argument copies a record's fields
+    }
+    const std::size_t resultIndex = std::size_t(paramCount);  // variables are only added while the body runs
+    if (hasResult) {
+        TKSInterpreterVar& result = f.vars[resultIndex];
+        if (routine)
             result.value = routine->resultDataType ? routine->resultDataType->initialValue() : Variant();
-        } else {
+        else
             result.value = Variant::null();
-        }
     }
     declarations(false);
     compound();
     if (routine && cc_ != tok::Semicolon && !exitFlag_)
         expected("';'");
-    if (routine && callerArgs) {
+    if (routine && routine->hasVarParams && callerArgs) {
         for (int i = 0; i < routine->paramCount && i < callerArgs->count; ++i)
             if (routine->paramTypes[std::size_t(i)] & kstype::VarParam)
                 callerArgs->values[std::size_t(i)] = f.vars.find(routine->paramSymbols[std::size_t(i)])->value;
@@ -432,21 +472,30 @@ void TKSInterpreterFunction::assignmentOrCall()
         const int nameToken = cur_;
         Variant value;
         int endToken = 0;
-        if (fastAssignedValue(cur_ + 3, value, endToken)) {
+        bool impure = false;
+        if (TKSInterpreterVar* target = locals_ ? fast_.assignment(nameToken, *locals_, kMaxOperands - pendingOperands_,
+                                                                  value, endToken, impure)
+                                                : nullptr) {
             gotoToken(endToken);
+            storeInto(target, value);
         } else {
             nextToken();
             nextToken();
             if (cc_ != tok::Equal)
                 expected("'='");
             nextToken();
-            value = expression();
+            value = impure ? impureExpression() : expression();
+            if (!storeLocalAt(nameToken, name->symbol, value)) {
+                ArgsLease plain(*this);
+                if (!SetValue(name->symbol, name->text, value, *plain))
+                    fail(kserr::Undeclared, name->start, name->text);
+            }
         }
-        if (!storeLocalAt(nameToken, name->symbol, value)) {
-            ArgsLease plain(*this);
-            if (!SetValue(name->symbol, name->text, value, *plain))
-                fail(kserr::Undeclared, name->start, name->text);
-        }
+        if (!endsStatement(cc_))
+            expected("';'");
+        return;
+    }
+    if (Variant ignored; fastCall(true, ignored)) {
         if (!endsStatement(cc_))
             expected("';'");
         return;
@@ -463,19 +512,6 @@ void TKSInterpreterFunction::assignmentOrCall()
     }
     if (!endsStatement(cc_))
         expected("';'");
-}
-
-bool TKSInterpreterFunction::fastAssignedValue(int start, Variant& value, int& endToken)
-{
-    // Every token the ordinary reading would step on must be clean, or it
-    // raises there: ':' and '=' before the expression, which checks its own.
-    if (!locals_ || start >= tokenCount_)
-        return false;
-    const TKSToken& colon = toks_[start - 2];
-    const TKSToken& equal = toks_[start - 1];
-    if (colon.errorCode || equal.errorCode || equal.code != tok::Equal)
-        return false;
-    return fast_.evaluate(start, locals_, kMaxOperands - pendingOperands_, value, endToken);
 }
 
 bool TKSInterpreterFunction::tryEventAssignment(AssignTarget& target)

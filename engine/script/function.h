@@ -28,6 +28,10 @@ public:
     // Runs a routine by descriptor with the caller's argument block; the
     // routine's result (null for procedures).
     Variant executeRoutine(const TKSInterpreterFunDesc& routine, TKSInterpreterArgs* callerArgs);
+    // The same when the caller knows whether the routine's unit is another
+    // one than the current (runsInOtherUnit).
+    Variant executeRoutine(const TKSInterpreterFunDesc& routine, TKSInterpreterArgs* callerArgs, bool switched);
+    bool runsInOtherUnit(const TKSInterpreterFunDesc& routine) const;
 
     platform::Object* currentInstance() const { return currentInstance_; }
     const std::string& currentUnit() const { return currentUnit_; }
@@ -63,9 +67,6 @@ protected:
     bool storeLocalAt(int nameToken, int symbol, const Variant& value);
     // False when there is no such variable; a value of the wrong type is error 'type mismatch'.
     bool storeInto(TKSInterpreterVar* var, const Variant& value);
-    // After `name :=`: the value of a translated expression at `start` and the
-    // token after it, or false when the ordinary reading must run.
-    bool fastAssignedValue(int start, Variant& value, int& endToken);
     bool flagsSet() const { return breakFlag_ || continueFlag_ || exitFlag_; }
     void runBody(const TKSInterpreterFunDesc* routine, TKSInterpreterArgs* callerArgs);
     void switchToUnit(const std::string& unitName);
@@ -117,7 +118,7 @@ protected:
     int frameDepth_ = 0;
     std::vector<SavedState> states_;
     platform::Object* currentInstance_ = nullptr;
-    TKSInterpreterArgs* callerArgs_ = nullptr;
+    int sameUnitCalls_ = 0;  // routine calls running without a saved state
     std::vector<std::shared_ptr<TKSInterpreterEvent>> events_;
     bool inHandler_ = false;
 };

@@ -13,6 +13,7 @@ void TKSInterpreterUnit::reset()
     TKSInterpreterFunction::reset();
     if (clearOnReset)
         adapter().clearSourceData();
+    retiredRoutines_.clear();
     sectionMode_ = 0;
 }
 
@@ -61,7 +62,7 @@ void TKSInterpreterUnit::readHeaderName()
     nextToken();
     if (cc_ != tok::Identifier)
         expected(interpreterErrorText(kserr::TextIdentifier));
-    currentUnit_ = tok_->text;
+    setCurrentUnit(tok_->text);
     nextToken();
     if (cc_ != tok::Semicolon)
         expected("';'");
@@ -168,6 +169,7 @@ void TKSInterpreterUnit::readRoutineDeclaration()
                 routine->paramNames.push_back(name->text);
                 routine->paramSymbols.push_back(name->symbol);
                 routine->paramTypes.push_back(code);
+                routine->hasVarParams = routine->hasVarParams || byReference;
                 ++routine->paramCount;
             }
             if (cc_ == tok::Semicolon)
@@ -285,12 +287,12 @@ void TKSInterpreterUnit::loadUnit(const std::string& name, int nameStart)
     const std::string savedUnit = currentUnit_;
     const int savedMode = sectionMode_;
     auto restore = [&] {
-        currentUnit_ = savedUnit;
+        setCurrentUnit(savedUnit);
         sectionMode_ = savedMode;
         popState();
     };
     try {
-        currentUnit_ = name;
+        setCurrentUnit(name);
         sectionMode_ = 0;
         useStream(TKSInterpreterParser::tokenize(std::move(source)));
         gotoToken(0);
@@ -368,35 +370,39 @@ bool TKSInterpreterUnit::GetValue(int symbol, const std::string& identifier, Var
         // order only OnGetValue is left before the routines (a script call).
         if (OnGetValue && OnGetValue(*this, identifier, value, args))
             return true;
-        return callSourceRoutine(currentUnitRoutine(symbol), symbol, identifier, value, args);
+        return callSourceRoutine(currentUnitRoutine(symbol).routine, symbol, identifier, value, args);
     }
     if (TKSInterpreterFunction::GetValue(symbol, identifier, value, args))
         return true;
     if (!args.hasObject())
-        return callSourceRoutine(currentUnitRoutine(symbol), symbol, identifier, value, args);
+        return callSourceRoutine(currentUnitRoutine(symbol).routine, symbol, identifier, value, args);
     const TKSInterpreterSrcUnit* unit = adapter().sourceUnitOf(args.object);
     if (!unit)
         return false;
-    return callSourceRoutine(adapter().findSourceRoutine(unit->name, symbol), symbol, identifier, value, args);
+    return callSourceRoutine(adapter().findSourceRoutine(unit->name, symbol).get(), symbol, identifier, value, args);
 }
 
-std::shared_ptr<TKSInterpreterFunDesc> TKSInterpreterUnit::currentUnitRoutine(int symbol)
+TKSInterpreterUnit::CurrentUnitRoutine TKSInterpreterUnit::currentUnitRoutine(int symbol)
 {
     if (symbol < 0)
-        return adapter().findSourceRoutine(currentUnit_, symbol);
+        return {};  // routines are registered by interned name only
     if (std::size_t(symbol) >= routineCache_.size())
         routineCache_.resize(std::size_t(symbol) + 64);
     CachedRoutine& cached = routineCache_[std::size_t(symbol)];
     const std::uint64_t generation = adapter().sourceRoutineGeneration();
-    if (cached.generation != generation || cached.unitName != currentUnit_) {
-        cached.routine = adapter().findSourceRoutine(currentUnit_, symbol);
-        cached.unitName = currentUnit_;
+    if (cached.generation != generation || cached.unitSerial != unitSerial_) {
+        std::shared_ptr<TKSInterpreterFunDesc> found = adapter().findSourceRoutine(currentUnit_, symbol);
+        if (cached.routine && cached.routine != found)
+            retiredRoutines_.push_back(std::move(cached.routine));
+        cached.routine = std::move(found);
+        cached.otherUnit = cached.routine && runsInOtherUnit(*cached.routine);
+        cached.unitSerial = unitSerial_;
         cached.generation = generation;
     }
-    return cached.routine;
+    return {cached.routine.get(), cached.otherUnit};
 }
 
-bool TKSInterpreterUnit::callSourceRoutine(std::shared_ptr<TKSInterpreterFunDesc> routine, int symbol,
+bool TKSInterpreterUnit::callSourceRoutine(const TKSInterpreterFunDesc* routine, int symbol,
                                            const std::string& identifier, Variant& value, TKSInterpreterArgs& args)
 {
     if (!routine)
@@ -449,4 +455,36 @@ Variant TKSInterpreterUnit::callRoutine(platform::Object* instance, const std::s
         lastError_ = e;
         throw;
     }
+}
+
+bool TKSInterpreterUnit::fastCall(bool statementLevel, Variant& value)
+{
+    // The same answer as GetValue gives for a plain name that neither the
+    // frame, the registries nor a hook can claim: the current unit's routine.
+    const int symbol = tok_->symbol;
+    if (!locals_ || OnGetValue || symbol < 0 || registriesMayClaim(symbol))
+        return false;
+    const int nameToken = cur_;
+    const TKSFastExpressions::CallShape* shape = fast_.callShape(nameToken);
+    if (!shape || fast_.findLocal(*locals_, nameToken, symbol))
+        return false;
+    const CurrentUnitRoutine found = currentUnitRoutine(symbol);
+    const TKSInterpreterFunDesc* routine = found.routine;
+    if (!routine || routine->paramCount != int(shape->arguments.size()))
+        return false;  // the ordinary reading reports a wrong count
+    if (routine->hasVarParams)
+        return false;  // var arguments are written back by name
+    checkNativeStack();
+    ArgsLease args(*this);
+    if (!fast_.evaluateArguments(*shape, nameToken, *locals_, kMaxOperands - pendingOperands_, *args))
+        return false;
+    args->symbol = symbol;
+    for (int i = 0; i < args->count; ++i)
+        args->types[std::size_t(i)] = routine->paramTypes[std::size_t(i)];
+    args->resultUsed = !statementLevel;
+    gotoToken(shape->after);
+    value = executeRoutine(*routine, &*args, found.otherUnit);
+    if (isRecordValue(value) && !adapter_->bindRecord(value) && !global_->bindRecord(value))
+        fail(kserr::RecordNotDefined, -1, "Unknown RecordType");
+    return true;
 }

@@ -29,6 +29,9 @@ public:
     std::shared_ptr<TKSInterpreterFunDesc> findRoutine(std::string_view unitName, std::string_view name);
 
     bool GetValue(int symbol, const std::string& identifier, Variant& value, TKSInterpreterArgs& args) override;
+    // The routine branch of GetValue taken directly: a class that overrides
+    // GetValue must override this too (returning false is always correct).
+    bool fastCall(bool statementLevel, Variant& value) override;
     Variant callExternalRoutine(const TKSInterpreterFunDesc& routine, TKSInterpreterArgs& args) override;
 
     bool compiled() const { return compiled_; }
@@ -53,9 +56,14 @@ protected:
     virtual bool unitSource(const std::string& name, std::string& source);
     void resetRun();
     // findSourceRoutine for the current unit, remembered per name while the
-    // routine table and the current unit stay the same.
-    std::shared_ptr<TKSInterpreterFunDesc> currentUnitRoutine(int symbol);
-    bool callSourceRoutine(std::shared_ptr<TKSInterpreterFunDesc> routine, int symbol, const std::string& identifier,
+    // routine table and the current unit stay the same. The routine stays
+    // alive until the next reset, also when the table drops it meanwhile.
+    struct CurrentUnitRoutine {
+        const TKSInterpreterFunDesc* routine = nullptr;
+        bool otherUnit = false;  // runsInOtherUnit(*routine)
+    };
+    CurrentUnitRoutine currentUnitRoutine(int symbol);
+    bool callSourceRoutine(const TKSInterpreterFunDesc* routine, int symbol, const std::string& identifier,
                            Variant& value, TKSInterpreterArgs& args);
 
     int sectionMode_ = 0;  // 0 none, 1 interface, 2 implementation
@@ -64,8 +72,11 @@ protected:
 private:
     struct CachedRoutine {
         std::uint64_t generation = 0;  // the registry's routine generation when found; 0: nothing kept
-        std::string unitName;
+        std::uint64_t unitSerial = 0;  // unitSerial_ when found
         std::shared_ptr<TKSInterpreterFunDesc> routine;
+        bool otherUnit = false;
     };
     std::vector<CachedRoutine> routineCache_;  // by symbol
+    // Routines replaced in the cache while one of them may still be running.
+    std::vector<std::shared_ptr<TKSInterpreterFunDesc>> retiredRoutines_;
 };

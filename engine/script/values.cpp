@@ -88,8 +88,6 @@ bool isObjectValue(const Variant& v) { return v.type() == ksKinds().object; }
 bool isClassValue(const Variant& v) { return v.type() == ksKinds().klass; }
 bool isSetValue(const Variant& v) { return v.type() == ksKinds().set; }
 bool isPointerValue(const Variant& v) { return v.type() == ksKinds().pointer; }
-bool isArrayValue(const Variant& v) { return v.type() == ksKinds().array; }
-bool isRecordValue(const Variant& v) { return v.type() == ksKinds().record; }
 
 bool isPayloadCompared(const Variant& v)
 {

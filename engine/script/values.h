@@ -46,8 +46,10 @@ bool isObjectValue(const Variant& v);
 bool isClassValue(const Variant& v);
 bool isSetValue(const Variant& v);
 bool isPointerValue(const Variant& v);
-bool isArrayValue(const Variant& v);
-bool isRecordValue(const Variant& v);
+// Custom kinds are numbered from varFirstCustom up, so the first
+// comparison settles the common values without the kinds table.
+inline bool isArrayValue(const Variant& v) { return v.type() >= platform::varFirstCustom && v.type() == ksKinds().array; }
+inline bool isRecordValue(const Variant& v) { return v.type() >= platform::varFirstCustom && v.type() == ksKinds().record; }
 // Object, class, set and pointer wrappers: compared by payload.
 bool isPayloadCompared(const Variant& v);
 

@@ -4,6 +4,7 @@
 
 #include "script/values.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,13 +58,44 @@ public:
     TKSInterpreterVar& addLocal(int symbol, const std::string& name, int typeCode);
     // Adds without the redeclaration check (exception variables of handlers).
     TKSInterpreterVar& push(TKSInterpreterVar var);
-    void removeNewest() { release(vars_[--count_]); }
+    void removeNewest()
+    {
+        release(vars_[--count_]);
+        if (count_ < layoutCount_)
+            dropLayout();
+    }
     // Keeps the variables' storage for the next frame; releases their values.
+    // The slots of a kept layout keep their names and types.
     void clear()
     {
-        while (count_ > 0)
+        while (count_ > layoutCount_)
             release(vars_[--count_]);
+        while (count_ > 0)
+            vars_[--count_].value = Variant();
         shadowing_ = false;
+    }
+    // A routine's parameters and Result stay in the first slots between its
+    // calls in the same frame: calling it again only stores the values.
+    // keepLayout marks the variables present now (no name hides another) as
+    // the layout of `id`; reopenLayout brings them back on an empty list.
+    void keepLayout(std::uint64_t id)
+    {
+        layoutId_ = shadowing_ ? 0 : id;
+        layoutCount_ = shadowing_ ? 0 : count_;
+    }
+    bool reopenLayout(std::uint64_t id)
+    {
+        if (id == 0 || id != layoutId_ || count_ != 0)
+            return false;
+        count_ = layoutCount_;
+        return true;
+    }
+    void dropLayout()
+    {
+        for (std::size_t i = count_; i < layoutCount_; ++i)
+            release(vars_[i]);
+        layoutId_ = 0;
+        layoutCount_ = 0;
     }
     bool empty() const { return count_ == 0; }
     std::size_t size() const { return count_; }
@@ -79,4 +111,6 @@ private:
     std::vector<TKSInterpreterVar> vars_;
     std::size_t count_ = 0;
     bool shadowing_ = false;               // some name was pushed over an older one
+    std::uint64_t layoutId_ = 0;
+    std::size_t layoutCount_ = 0;          // the first slots named by the layout
 };

@@ -110,3 +110,91 @@ TEST(ScriptFastExpressions, LocalsAreFoundAgainInEveryFrame)
     EXPECT_EQ(p.callRoutine("Sum", {Variant(3)}).toInteger(), 60);
     EXPECT_EQ(p.callRoutine("Outer", {}).toInteger(), 67);
 }
+
+namespace {
+
+// Main of a unit run once as it is and once with a name hook that answers
+// nothing: the hook sends every call through the general name lookup, which
+// the call shortcut must agree with, in values, errors and error positions.
+Outcome runMain(const std::string& declarations, const std::string& body, bool general)
+{
+    TKSInterpreterProgram p;
+    if (general)
+        p.OnGetValue = [](TKSInterpreterExpression&, const std::string&, Variant&, TKSInterpreterArgs&) {
+            return false;
+        };
+    p.setSource("unit Calls;\r\n" + declarations + "\r\nfunction Main: Variant;\r\n" + body + "\r\nend.");
+    try {
+        return {p.Run(), {}};
+    } catch (const EKSInterpreterError& e) {
+        return {{}, std::to_string(e.code) + " at " + std::to_string(e.position) + ": " + e.message};
+    } catch (const std::exception& e) {
+        return {{}, e.what()};
+    }
+}
+
+const char* kRoutines =
+    "function Add(A, B: Integer): Integer;\r\nbegin\r\n  Result := A + B;\r\nend;\r\n"
+    "function One(X: Integer): Integer;\r\nbegin\r\n  Result := 1;\r\nend;\r\n"
+    "function Name(X: Integer): string;\r\nbegin\r\n  Result := 'n' + IntToStr(X);\r\nend;\r\n"
+    "function Half(X: Double): Double;\r\nbegin\r\n  Result := X / 2;\r\nend;\r\n"
+    "function Divide(A, B: Integer): Integer;\r\nbegin\r\n  Result := A div B;\r\nend;\r\n"
+    "function Fib(N: Integer): Integer;\r\nbegin\r\n  if N < 2 then Result := N else Result := Fib(N - 1) + Fib(N - 2);\r\nend;\r\n"
+    "function Deep(N: Integer): Integer;\r\nbegin\r\n  Result := Deep(N + 1);\r\nend;\r\n"
+    "function Early(X: Integer): Integer;\r\nbegin\r\n  Result := 1;\r\n  if X > 0 then exit;\r\n  Result := 2;\r\nend;\r\n"
+    "procedure Twice(var X: Integer);\r\nbegin\r\n  X := X * 2;\r\nend;\r\n"
+    "procedure Fail(X: Integer);\r\nbegin\r\n  raise Exception.Create('failed ' + IntToStr(X));\r\nend;\r\n"
+    "function Same(A: Integer; A: Integer): Integer;\r\nbegin\r\n  Result := A;\r\nend;\r\n"
+    "function IntToStr(X: Integer): string;\r\nbegin\r\n  Result := 'mine';\r\nend;\r\n"
+    "function NoArgs: Integer;\r\nbegin\r\n  Result := 7;\r\nend;\r\n"
+    "function Concat2(A, B: string): string;\r\nbegin\r\n  Result := A + B;\r\nend;\r\n";
+
+} // namespace
+
+TEST(ScriptFastExpressions, CallsAgreeWithTheGeneralLookup)
+{
+    const char* bodies[] = {
+        "var S: Integer; begin S := Add(2, 3) * 10; Result := S; end;",
+        "var S, I: Integer; begin S := 0; for I := 1 to 50 do S := Add(S, I) mod 7; Result := S; end;",
+        "begin Result := One(0) + 2147483647; end;",           // the tail leaves 32 bits
+        "begin Result := Name(3) + 'x'; end;",                 // the call gives a string
+        "begin Result := Add(1, 2) + Name(0); end;",           // the tail is not pure
+        "begin Result := (Add(1, 2)) - Add(One(5), -1); end;",
+        "begin Result := Add(1); end;",                        // too few arguments
+        "begin Result := Add(1, 2, 3); end;",                  // too many
+        "begin Result := Add(1, 2) 3; end;",                   // missing operator
+        "begin Result := Add('a', 2); end;",                   // type mismatch at the parameter
+        "begin Result := Half(3); end;",                       // converted to Double
+        "begin Result := Divide(1, 0); end;",                  // fails inside the routine
+        "begin Result := Fib(15); end;",
+        "begin Result := Deep(0); end;",                       // recursion without end
+        "begin Result := Early(1) * 10 + Early(0); end;",
+        "var X: Integer; begin X := 5; Twice(X); Twice(X); Result := X; end;",
+        "begin Fail(4); end;",
+        "begin try Fail(5) except on E: Exception do Result := E.Message end; end;",
+        "begin Result := Same(1, 2); end;",                    // duplicate parameter names
+        "begin Result := IntToStr(3); end;",                   // the host function comes first
+        "var Add: Integer; begin Add := 4; Result := Add; end;",  // a local hides the routine
+        "begin Result := NoArgs + NoArgs() * 2; end;",
+        "var S: string; begin S := 'b'; Result := Concat2('a', S) + Concat2(S, S); end;",
+        "begin Result := Add(Add(1, 2), Add(3, Add(4, 5))); end;",
+        "var X, Y: Integer; begin X := 7; Y := 2; Result := Divide(X, Y) * 10 + Divide(Y, X - 5); end;",
+        "var A: array[1..2] of Integer; begin A[1] := 3; Result := Add(A[1], 1); end;",
+    };
+    for (const char* body : bodies) {
+        const Outcome shortcut = runMain(kRoutines, body, false);
+        const Outcome expected = runMain(kRoutines, body, true);
+        EXPECT_EQ(shortcut.error, expected.error) << body;
+        EXPECT_TRUE(shortcut.value.identicalTo(expected.value))
+            << body << ": " << shortcut.value.toString() << " of " << shortcut.value.typeName() << ", expected "
+            << expected.value.toString() << " of " << expected.value.typeName();
+    }
+    // The table itself must reach the interesting outcomes, not only agree.
+    EXPECT_EQ(runMain(kRoutines, bodies[1], false).value.toInteger(), 1275 % 7);
+    EXPECT_EQ(runMain(kRoutines, bodies[12], false).value.toInteger(), 610);
+    EXPECT_EQ(runMain(kRoutines, bodies[15], false).value.toInteger(), 20);
+    EXPECT_EQ(runMain(kRoutines, bodies[6], false).error.substr(0, 4), "182 ");
+    EXPECT_EQ(runMain(kRoutines, bodies[7], false).error.substr(0, 4), "181 ");
+    EXPECT_NE(runMain(kRoutines, bodies[13], false).error, "");
+    EXPECT_EQ(runMain(kRoutines, bodies[24], false).value.toInteger(), 31);
+}
