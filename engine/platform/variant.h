@@ -164,6 +164,25 @@ public:
     std::int64_t integerBits() const noexcept { return type_ == varBoolean ? (value_.b ? 1 : 0) : value_.i; }
     const std::shared_ptr<void>& holder() const noexcept { return ref_; }
 
+    // Replace the value by an Integer or a Boolean in place, as assigning
+    // Variant(value) does: script loops store one per step, and a temporary
+    // costs a reference-count check on either side.
+    void setInteger(std::int32_t value) noexcept
+    {
+        if (ref_)
+            ref_.reset();
+        type_ = varInteger;
+        value_.i = value;
+    }
+    void setBoolean(bool value) noexcept
+    {
+        if (ref_)
+            ref_.reset();
+        type_ = varBoolean;
+        value_.i = 0;
+        value_.b = value;
+    }
+
     // Conversions as VarAsType does them; VariantError when impossible. Empty
     // converts to 0 / "" / false; Null converts only to Null and Variant.
     // Booleans convert to -1 (true) and 0; floats to integers round ties to even.

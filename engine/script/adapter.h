@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -45,6 +46,9 @@ struct TKSInterpreterFunDesc {
     std::vector<int> paramSymbols;
     int resultType = 0;  // 0: procedure
     std::shared_ptr<const IKSInterpreterDataType> resultDataType;
+    // The result's starting value when every call may share it (a simple
+    // type), so that a call does not ask the type for it.
+    std::optional<Variant> sharedResultStart;
     // Tells this descriptor from every other one, also from one that later
     // takes its address: frames keep the variable layout of the last routine.
     std::uint64_t layoutId = nextLayoutId();

@@ -16,10 +16,7 @@ namespace {
 constexpr int kPrefixPriority = 8;
 constexpr int kMaxNesting = 16;
 
-struct Slot {
-    int32_t v;
-    bool boolean;
-};
+using Slot = TKSFastExpressions::Scalar;
 
 // Integer op Integer as the ordinary evaluator computes it without leaving
 // 32 bits; false for every case it hands on to the general variant rules.
@@ -65,7 +62,7 @@ void TKSFastExpressions::use(const std::shared_ptr<const TKSTokenStream>& stream
     StreamTable& table = tables_[stream.get()];
     if (!table.stream) {
         table.stream = stream;
-        table.entryOf.assign(stream->tokens.size(), kUnknown);
+        table.byToken.assign(stream->tokens.size(), {kUnknown, kUnknown, kUnknown, -1});
     }
     table_ = &table;
 }
@@ -81,12 +78,10 @@ bool TKSFastExpressions::evaluate(int start, TKSInterpreterVarList* locals, int 
 {
     if (!locals || !table_)
         return false;
-    int& entry = table_->entryOf[std::size_t(start)];
-    if (entry == kUnknown)
-        entry = compile(start, false);
-    if (entry == kNotPure)
+    const Compiled* compiled = compiledAt(start);
+    if (!compiled)
         return false;
-    const Compiled& code = table_->compiled[std::size_t(entry)];
+    const Compiled& code = *compiled;
     if (code.ops.size() == 1 && code.ops[0].kind == OpKind::Local) {
         // A lone name (an argument, say): the variable's value as it is; a
         // record is left to the ordinary reading, which checks its type.
@@ -102,9 +97,9 @@ bool TKSFastExpressions::evaluate(int start, TKSInterpreterVarList* locals, int 
 }
 
 TKSInterpreterVar* TKSFastExpressions::assignment(int nameToken, TKSInterpreterVarList& locals, int pendingRoom,
-                                                  Variant& value, int& endToken, bool& impure)
+                                                  Variant& value, int& endToken, bool& impure, bool& stored)
 {
-    impure = false;
+    impure = stored = false;
     if (!table_)
         return nullptr;
     const std::vector<TKSToken>& toks = table_->stream->tokens;
@@ -119,10 +114,29 @@ TKSInterpreterVar* TKSFastExpressions::assignment(int nameToken, TKSInterpreterV
     TKSInterpreterVar* target = findLocal(locals, nameToken, toks[std::size_t(nameToken)].symbol);
     if (!target)
         return nullptr;
-    if (!evaluate(int(start), &locals, pendingRoom, value, endToken)) {
-        impure = table_->entryOf[start] == kNotPure;
+    const Compiled* code = compiledAt(int(start));
+    if (!code) {
+        impure = true;
         return nullptr;
     }
+    const int type = target->typeCode & ~kstype::VarParam;
+    Slot result;
+    if ((type == platform::varInteger || type == platform::varBoolean) && code->ops.size() > 1 &&
+        code->maxPending <= pendingRoom) {
+        if (!runScalar(*code, locals, nullptr, result))
+            return nullptr;
+        endToken = code->endToken;
+        stored = result.boolean == (type == platform::varBoolean);
+        if (!stored)
+            value = result.boolean ? Variant(result.v != 0) : Variant(int(result.v));
+        else if (result.boolean)
+            target->value.setBoolean(result.v != 0);
+        else
+            target->value.setInteger(result.v);
+        return target;
+    }
+    if (!evaluate(int(start), &locals, pendingRoom, value, endToken))
+        return nullptr;
     return target;
 }
 
@@ -131,9 +145,7 @@ bool TKSFastExpressions::evaluateAfterCall(int start, const Variant& leading, TK
 {
     if (!locals || !table_)
         return false;
-    if (table_->afterCallOf.empty())
-        table_->afterCallOf.assign(table_->entryOf.size(), kUnknown);
-    int& entry = table_->afterCallOf[std::size_t(start)];
+    int& entry = table_->byToken[std::size_t(start)].afterCall;
     if (entry == kUnknown)
         entry = compile(start, true);
     if (entry == kNotPure)
@@ -295,23 +307,22 @@ int TKSFastExpressions::shapeCall(int nameToken)
 }
 
 bool TKSFastExpressions::evaluateArguments(const CallShape& shape, int nameToken, TKSInterpreterVarList& locals,
-                                           int pendingRoom, TKSInterpreterArgs& args)
+                                           int pendingRoom, Variant* values)
 {
     int start = nameToken + 2;
     for (const CallShape::Argument& argument : shape.arguments) {
-        const std::size_t i = args.nextSlot();
-        args.names[i].clear();
         if (argument.symbol >= 0) {
             // A lone name, read as evaluate reads it.
             const TKSInterpreterVar* var = locals.findCached(argument.symbol, argument.slot);
             if (!var || isRecordValue(var->value))
                 return false;
-            args.values[i] = var->value;
+            *values = var->value;
         } else {
             int endToken = 0;
-            if (!evaluate(start, &locals, pendingRoom, args.values[i], endToken) || endToken != argument.end)
+            if (!evaluate(start, &locals, pendingRoom, *values, endToken) || endToken != argument.end)
                 return false;
         }
+        ++values;
         start = argument.end + 1;
     }
     return true;
@@ -336,6 +347,19 @@ namespace {
 
 bool TKSFastExpressions::run(const Compiled& code, TKSInterpreterVarList& locals, const Variant* leading,
                              Variant& value) const
+{
+    Slot result;
+    if (!runScalar(code, locals, leading, result))
+        return false;
+    if (result.boolean)
+        value.setBoolean(result.v != 0);
+    else
+        value.setInteger(result.v);
+    return true;
+}
+
+bool TKSFastExpressions::runScalar(const Compiled& code, TKSInterpreterVarList& locals, const Variant* leading,
+                                   Slot& result) const
 {
     Slot stack[kMaxStack];
     int top = -1;
@@ -379,6 +403,6 @@ bool TKSFastExpressions::run(const Compiled& code, TKSInterpreterVarList& locals
             break;
         }
     }
-    value = stack[0].boolean ? Variant(stack[0].v != 0) : Variant(int(stack[0].v));
+    result = stack[0];
     return true;
 }

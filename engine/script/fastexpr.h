@@ -32,8 +32,10 @@ public:
     // the name is a frame variable and the expression is pure, the variable,
     // the value to store in it and the token after the expression; else null,
     // with `impure` set when the expression is known to need the ordinary reading.
+    // `stored`: an Integer or Boolean variable took a value of its own type in
+    // place (what storing it would do), so there is nothing left to store.
     TKSInterpreterVar* assignment(int nameToken, TKSInterpreterVarList& locals, int pendingRoom,
-                                  platform::Variant& value, int& endToken, bool& impure);
+                                  platform::Variant& value, int& endToken, bool& impure, bool& stored);
 
     // Evaluates the expression at `start` whose first operand is a call the
     // caller has just made (its value `leading`), as evaluate does the rest.
@@ -56,17 +58,15 @@ public:
     {
         if (!table_)
             return nullptr;
-        if (table_->callOf.empty())
-            table_->callOf.assign(table_->entryOf.size(), kUnknown);
-        int& entry = table_->callOf[std::size_t(nameToken)];
+        int& entry = table_->byToken[std::size_t(nameToken)].call;
         if (entry == kUnknown)
             entry = shapeCall(nameToken);
         return entry == kNotPure ? nullptr : &table_->calls[std::size_t(entry)];
     }
-    // Evaluates every argument of the call as a pure expression into `args`;
-    // false (with `args` partly filled) when one of them is not pure.
+    // Evaluates every argument of the call as a pure expression into `values`
+    // (room for all of them); false when one of them is not pure.
     bool evaluateArguments(const CallShape& shape, int nameToken, TKSInterpreterVarList& locals, int pendingRoom,
-                           TKSInterpreterArgs& args);
+                           platform::Variant* values);
 
     // The frame variable a name token stands for (null: not a frame variable);
     // the slot it was found in is remembered per token.
@@ -74,10 +74,14 @@ public:
     {
         if (!table_)
             return locals.find(symbol);
-        if (table_->slotOf.empty())
-            table_->slotOf.assign(table_->entryOf.size(), -1);
-        return locals.findCached(symbol, table_->slotOf[std::size_t(token)]);
+        return locals.findCached(symbol, table_->byToken[std::size_t(token)].slot);
     }
+
+    // A value on the evaluation stack.
+    struct Scalar {
+        int32_t v;
+        bool boolean;
+    };
 
 private:
     // BinaryInteger and BinaryLocal are a Binary whose right operand is a
@@ -96,13 +100,17 @@ private:
         int maxPending = 0;
         int maxStack = 0;
     };
+    // What is known of the token at the same index.
+    struct TokenEntry {
+        int expression;  // kUnknown, kNotPure or an index into compiled
+        int afterCall;   // as expression, for an expression led by a call
+        int call;        // kUnknown, kNotPure or an index into calls
+        int slot;        // frame slot of the name found here last, or -1
+    };
     struct StreamTable {
         std::shared_ptr<const TKSTokenStream> stream;  // pins the address the table is keyed by
-        std::vector<int> entryOf;  // by token: kUnknown, kNotPure or an index into compiled
+        std::vector<TokenEntry> byToken;
         std::vector<Compiled> compiled;
-        std::vector<int> slotOf;   // by token: frame slot of an assigned name, or -1
-        std::vector<int> afterCallOf;  // by token: as entryOf, for expressions led by a call
-        std::vector<int> callOf;   // by token: kUnknown, kNotPure or an index into calls
         std::vector<CallShape> calls;
     };
     static constexpr int kUnknown = -1;
@@ -114,6 +122,16 @@ private:
     int shapeCall(int nameToken);
     bool run(const Compiled& code, TKSInterpreterVarList& locals, const platform::Variant* leading,
              platform::Variant& value) const;
+    bool runScalar(const Compiled& code, TKSInterpreterVarList& locals, const platform::Variant* leading,
+                   Scalar& result) const;
+    // The compiled expression at `start`, or null when it is not pure.
+    const Compiled* compiledAt(int start)
+    {
+        int& entry = table_->byToken[std::size_t(start)].expression;
+        if (entry == kUnknown)
+            entry = compile(start, false);
+        return entry == kNotPure ? nullptr : &table_->compiled[std::size_t(entry)];
+    }
 
     std::unordered_map<const TKSTokenStream*, StreamTable> tables_;
     StreamTable* table_ = nullptr;

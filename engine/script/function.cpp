@@ -63,7 +63,7 @@ void TKSInterpreterFunction::reset()
 Variant TKSInterpreterFunction::Run()
 {
     reset();
-    return runReportingErrors([this] { runBody(nullptr, &ownArgs_); });
+    return runReportingErrors([this] { runBody(nullptr, {}, &ownArgs_); });
 }
 
 // --- Frames and routines ------------------------------------------------------
@@ -120,6 +120,17 @@ bool TKSInterpreterFunction::runsInOtherUnit(const TKSInterpreterFunDesc& routin
 Variant TKSInterpreterFunction::executeRoutine(const TKSInterpreterFunDesc& routine, TKSInterpreterArgs* callerArgs,
                                                bool switched)
 {
+    return executeRoutine(routine, argumentValues(callerArgs), callerArgs, switched);
+}
+
+std::span<const Variant> TKSInterpreterFunction::argumentValues(const TKSInterpreterArgs* args)
+{
+    return args ? std::span<const Variant>(args->values.data(), std::size_t(args->count)) : std::span<const Variant>();
+}
+
+Variant TKSInterpreterFunction::executeRoutine(const TKSInterpreterFunDesc& routine, std::span<const Variant> values,
+                                               TKSInterpreterArgs* callerArgs, bool switched)
+{
     if (!switched) {
         // Within the current unit only the token and the assignment mode come
         // back afterwards: kept here rather than in a saved state.
@@ -140,7 +151,7 @@ Variant TKSInterpreterFunction::executeRoutine(const TKSInterpreterFunDesc& rout
         assignmentAllowed_ = true;
         try {
             gotoToken(routine.startToken);
-            runBody(&routine, callerArgs);
+            runBody(&routine, values, callerArgs);
         } catch (EKSInterpreterError& e) {
             applyPosition(e);
             throw;
@@ -157,7 +168,7 @@ Variant TKSInterpreterFunction::executeRoutine(const TKSInterpreterFunDesc& rout
         if (switched)
             switchToUnit(routine.unitName);
         gotoToken(routine.startToken);
-        runBody(&routine, callerArgs);
+        runBody(&routine, values, callerArgs);
     } catch (EKSInterpreterError& e) {
         applyPosition(e);
         if (switched)
@@ -177,7 +188,8 @@ Variant TKSInterpreterFunction::executeRoutine(const TKSInterpreterFunDesc& rout
     return result_;
 }
 
-void TKSInterpreterFunction::runBody(const TKSInterpreterFunDesc* routine, TKSInterpreterArgs* callerArgs)
+void TKSInterpreterFunction::runBody(const TKSInterpreterFunDesc* routine, std::span<const Variant> values,
+                                     TKSInterpreterArgs* callerArgs)
 {
     struct FrameGuard {
         TKSInterpreterFunction& self;
@@ -202,7 +214,8 @@ void TKSInterpreterFunction::runBody(const TKSInterpreterFunDesc* routine, TKSIn
     }
     for (int i = 0; i < paramCount; ++i) {
         TKSInterpreterVar& var = f.vars[std::size_t(i)];
-        const Variant& arg = callerArgs && i < callerArgs->count ? callerArgs->values[std::size_t(i)] : Variant();
+        static const Variant missing;
+        const Variant& arg = std::size_t(i) < values.size() ? values[std::size_t(i)] : missing;
         if ((var.typeCode & kstype::VarParam) && (isRecordValue(arg) || isArrayValue(arg)))
             var.value = arg;  // a var argument shares the caller's record or array
         else
@@ -211,7 +224,9 @@ void TKSInterpreterFunction::runBody(const TKSInterpreterFunDesc* routine, TKSIn
     const std::size_t resultIndex = std::size_t(paramCount);  // variables are only added while the body runs
     if (hasResult) {
         TKSInterpreterVar& result = f.vars[resultIndex];
-        if (routine)
+        if (routine && routine->sharedResultStart)
+            result.value = *routine->sharedResultStart;
+        else if (routine)
             result.value = routine->resultDataType ? routine->resultDataType->initialValue() : Variant();
         else
             result.value = Variant::null();
@@ -225,7 +240,10 @@ void TKSInterpreterFunction::runBody(const TKSInterpreterFunDesc* routine, TKSIn
             if (routine->paramTypes[std::size_t(i)] & kstype::VarParam)
                 callerArgs->values[std::size_t(i)] = f.vars.find(routine->paramSymbols[std::size_t(i)])->value;
     }
-    result_ = hasResult ? f.vars[resultIndex].value : Variant::null();
+    if (hasResult)
+        result_ = f.vars[resultIndex].value;
+    else
+        result_ = Variant::null();
     exitFlag_ = false;
 }
 
@@ -472,18 +490,23 @@ void TKSInterpreterFunction::assignmentOrCall()
         const int nameToken = cur_;
         Variant value;
         int endToken = 0;
-        bool impure = false;
+        bool impure = false, stored = false;
         if (TKSInterpreterVar* target = locals_ ? fast_.assignment(nameToken, *locals_, kMaxOperands - pendingOperands_,
-                                                                  value, endToken, impure)
+                                                                  value, endToken, impure, stored)
                                                 : nullptr) {
             gotoToken(endToken);
-            storeInto(target, value);
+            if (!stored)
+                storeInto(target, value);
         } else {
-            nextToken();
-            nextToken();
-            if (cc_ != tok::Equal)
-                expected("'='");
-            nextToken();
+            if (impure) {
+                gotoToken(nameToken + 3);  // ':' and '=' were seen clean
+            } else {
+                nextToken();
+                nextToken();
+                if (cc_ != tok::Equal)
+                    expected("'='");
+                nextToken();
+            }
             value = impure ? impureExpression() : expression();
             if (!storeLocalAt(nameToken, name->symbol, value)) {
                 ArgsLease plain(*this);
@@ -741,7 +764,11 @@ void TKSInterpreterFunction::forStatement()
     ArgsLease plain(*this);
     for (long long v = first; down ? v >= last : v <= last; v += down ? -1 : 1) {
         gotoToken(bodyToken);
-        if (!storeLocalAt(forToken + 1, var->symbol, Variant(int(v)))) {
+        // An Integer variable takes the value in place, as store() would.
+        TKSInterpreterVar* counter = locals_ ? fast_.findLocal(*locals_, forToken + 1, var->symbol) : nullptr;
+        if (counter && counter->typeCode == platform::varInteger && counter->value.type() == platform::varInteger)
+            counter->value.setInteger(int(v));
+        else if (!storeInto(counter, Variant(int(v)))) {
             plain->clearCall();
             if (!SetValue(var->symbol, var->text, Variant(int(v)), *plain))
                 fail(kserr::Undeclared, var->start, var->text);

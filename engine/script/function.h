@@ -8,6 +8,7 @@
 
 #include <exception>
 #include <memory>
+#include <span>
 #include <vector>
 
 class TKSInterpreterFunction : public TKSInterpreterExpression {
@@ -31,6 +32,10 @@ public:
     // The same when the caller knows whether the routine's unit is another
     // one than the current (runsInOtherUnit).
     Variant executeRoutine(const TKSInterpreterFunDesc& routine, TKSInterpreterArgs* callerArgs, bool switched);
+    // The same with the argument values apart; var arguments are written back
+    // to `callerArgs` when there is one.
+    Variant executeRoutine(const TKSInterpreterFunDesc& routine, std::span<const Variant> values,
+                           TKSInterpreterArgs* callerArgs, bool switched);
     bool runsInOtherUnit(const TKSInterpreterFunDesc& routine) const;
 
     platform::Object* currentInstance() const { return currentInstance_; }
@@ -68,7 +73,8 @@ protected:
     // False when there is no such variable; a value of the wrong type is error 'type mismatch'.
     bool storeInto(TKSInterpreterVar* var, const Variant& value);
     bool flagsSet() const { return breakFlag_ || continueFlag_ || exitFlag_; }
-    void runBody(const TKSInterpreterFunDesc* routine, TKSInterpreterArgs* callerArgs);
+    void runBody(const TKSInterpreterFunDesc* routine, std::span<const Variant> values, TKSInterpreterArgs* callerArgs);
+    static std::span<const Variant> argumentValues(const TKSInterpreterArgs* args);
     void switchToUnit(const std::string& unitName);
 
     // --- Statements ---

@@ -6,6 +6,8 @@
 #include "script/datatype.h"
 #include "script/symbols.h"
 
+#include <memory>
+
 TKSInterpreterUnit::TKSInterpreterUnit() = default;
 
 void TKSInterpreterUnit::reset()
@@ -45,7 +47,7 @@ Variant TKSInterpreterUnit::Run()
         }
         case tok::Begin:
         case tok::Var:
-            runBody(nullptr, &ownArgs_);
+            runBody(nullptr, {}, &ownArgs_);
             break;
         case tok::Procedure:
         case tok::Function:
@@ -186,6 +188,8 @@ void TKSInterpreterUnit::readRoutineDeclaration()
         DeclaredType type = typeOfName(tok_->text);
         routine->resultType = type.code ? type.code : platform::varVariant;
         routine->resultDataType = type.dataType;
+        if (dynamic_cast<const TKSInterpreterSimpleDataType*>(type.dataType.get()))
+            routine->sharedResultStart = type.dataType->initialValue();
         nextToken();
     }
     if (cc_ != tok::Semicolon)
@@ -457,7 +461,7 @@ Variant TKSInterpreterUnit::callRoutine(platform::Object* instance, const std::s
     }
 }
 
-bool TKSInterpreterUnit::fastCall(bool statementLevel, Variant& value)
+bool TKSInterpreterUnit::fastCall(bool /*statementLevel*/, Variant& value)
 {
     // The same answer as GetValue gives for a plain name that neither the
     // frame, the registries nor a hook can claim: the current unit's routine.
@@ -474,16 +478,25 @@ bool TKSInterpreterUnit::fastCall(bool statementLevel, Variant& value)
         return false;  // the ordinary reading reports a wrong count
     if (routine->hasVarParams)
         return false;  // var arguments are written back by name
-    checkNativeStack();
-    ArgsLease args(*this);
-    if (!fast_.evaluateArguments(*shape, nameToken, *locals_, kMaxOperands - pendingOperands_, *args))
+    // Arguments go straight to the routine's parameters: no argument block
+    // (nothing of it is read without var parameters).
+    constexpr std::size_t kRoom = 6;
+    const std::size_t count = shape->arguments.size();
+    if (count > kRoom)
         return false;
-    args->symbol = symbol;
-    for (int i = 0; i < args->count; ++i)
-        args->types[std::size_t(i)] = routine->paramTypes[std::size_t(i)];
-    args->resultUsed = !statementLevel;
+    checkNativeStack();
+    // Only the values in use are constructed: this runs for every call.
+    alignas(Variant) unsigned char storage[kRoom * sizeof(Variant)];
+    Variant* values = std::uninitialized_value_construct_n(reinterpret_cast<Variant*>(storage), count) - count;
+    struct Destroy {
+        Variant* values;
+        std::size_t count;
+        ~Destroy() { std::destroy_n(values, count); }
+    } destroy{values, count};
+    if (!fast_.evaluateArguments(*shape, nameToken, *locals_, kMaxOperands - pendingOperands_, values))
+        return false;
     gotoToken(shape->after);
-    value = executeRoutine(*routine, &*args, found.otherUnit);
+    value = executeRoutine(*routine, std::span<const Variant>(values, count), nullptr, found.otherUnit);
     if (isRecordValue(value) && !adapter_->bindRecord(value) && !global_->bindRecord(value))
         fail(kserr::RecordNotDefined, -1, "Unknown RecordType");
     return true;

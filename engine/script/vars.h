@@ -70,8 +70,13 @@ public:
     {
         while (count_ > layoutCount_)
             release(vars_[--count_]);
-        while (count_ > 0)
-            vars_[--count_].value = Variant();
+        while (count_ > 0) {
+            // A layout slot is written again before it is read; only what its
+            // value keeps alive is let go now.
+            Variant& value = vars_[--count_].value;
+            if (value.holder())
+                value = Variant();
+        }
         shadowing_ = false;
     }
     // A routine's parameters and Result stay in the first slots between its
