@@ -251,6 +251,9 @@ int TKSFastExpressions::compile(int start, bool leadingCall)
     if (toks[std::size_t(start)].errorCode != 0 || !expression(0) || out.maxStack > kMaxStack)
         return kNotPure;
     out.endToken = pos;
+    out.chain = std::all_of(out.ops.begin() + 1, out.ops.end(), [](const Op& op) {
+        return op.kind == OpKind::BinaryInteger || op.kind == OpKind::BinaryLocal || op.kind == OpKind::Negate;
+    });
     table_->compiled.push_back(std::move(out));
     return int(table_->compiled.size()) - 1;
 }
@@ -358,9 +361,58 @@ bool TKSFastExpressions::run(const Compiled& code, TKSInterpreterVarList& locals
     return true;
 }
 
+bool TKSFastExpressions::runChain(const Compiled& code, TKSInterpreterVarList& locals, const Variant* leading,
+                                  Slot& acc) const
+{
+    const Op* op = code.ops.data();
+    const Op* const end = op + code.ops.size();
+    switch (op->kind) {
+    case OpKind::Leading: {
+        const platform::VarType type = leading->type();
+        if (type != platform::varInteger && type != platform::varBoolean)
+            return false;
+        acc = {int32_t(leading->integerBits()), type == platform::varBoolean};
+        break;
+    }
+    case OpKind::Integer: acc = {op->value, false}; break;
+    case OpKind::Boolean: acc = {op->value, true}; break;
+    case OpKind::Local:
+        if (!readLocal(locals, op->value, op->slot, acc))
+            return false;
+        break;
+    default: return false;
+    }
+    while (++op != end) {
+        if (acc.boolean)
+            return false;  // every chained operator wants an Integer on its left
+        int32_t right;
+        switch (op->kind) {
+        case OpKind::BinaryInteger: right = op->value; break;
+        case OpKind::BinaryLocal: {
+            Slot local;
+            if (!readLocal(locals, op->value, op->slot, local) || local.boolean)
+                return false;
+            right = local.v;
+            break;
+        }
+        case OpKind::Negate:
+            if (acc.v == INT32_MIN)
+                return false;
+            acc.v = -acc.v;
+            continue;
+        default: return false;
+        }
+        if (!integerOp(op->op, acc.v, right, acc))
+            return false;
+    }
+    return true;
+}
+
 bool TKSFastExpressions::runScalar(const Compiled& code, TKSInterpreterVarList& locals, const Variant* leading,
                                    Slot& result) const
 {
+    if (code.chain)
+        return runChain(code, locals, leading, result);
     Slot stack[kMaxStack];
     int top = -1;
     for (const Op& op : code.ops) {

@@ -99,6 +99,9 @@ private:
         int endToken = 0;
         int maxPending = 0;
         int maxStack = 0;
+        // A first operand followed by operators whose right operand is in the
+        // op itself: it runs on one accumulator (runChain).
+        bool chain = false;
     };
     // What is known of the token at the same index.
     struct TokenEntry {
@@ -124,6 +127,8 @@ private:
              platform::Variant& value) const;
     bool runScalar(const Compiled& code, TKSInterpreterVarList& locals, const platform::Variant* leading,
                    Scalar& result) const;
+    bool runChain(const Compiled& code, TKSInterpreterVarList& locals, const platform::Variant* leading,
+                  Scalar& result) const;
     // The compiled expression at `start`, or null when it is not pure.
     const Compiled* compiledAt(int start)
     {

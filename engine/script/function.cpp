@@ -18,6 +18,10 @@ bool endsStatement(int code)
 
 bool opensBlock(int code) { return code == tok::Begin || code == tok::Try || code == tok::Case; }
 
+const int resultSymbol = internSymbol("RESULT");
+const std::string resultName = "Result";
+const Variant kMissingArgument;
+
 // Whether a pending exception belongs to `cls`; sets `object` to what the
 // handler's name will hold: the raised object, or for a host exception a
 // script-visible copy of it (matched by class name along its class chain).
@@ -120,7 +124,8 @@ bool TKSInterpreterFunction::runsInOtherUnit(const TKSInterpreterFunDesc& routin
 Variant TKSInterpreterFunction::executeRoutine(const TKSInterpreterFunDesc& routine, TKSInterpreterArgs* callerArgs,
                                                bool switched)
 {
-    return executeRoutine(routine, argumentValues(callerArgs), callerArgs, switched);
+    runRoutine(routine, argumentValues(callerArgs), callerArgs, switched);
+    return result_;
 }
 
 std::span<const Variant> TKSInterpreterFunction::argumentValues(const TKSInterpreterArgs* args)
@@ -128,8 +133,8 @@ std::span<const Variant> TKSInterpreterFunction::argumentValues(const TKSInterpr
     return args ? std::span<const Variant>(args->values.data(), std::size_t(args->count)) : std::span<const Variant>();
 }
 
-Variant TKSInterpreterFunction::executeRoutine(const TKSInterpreterFunDesc& routine, std::span<const Variant> values,
-                                               TKSInterpreterArgs* callerArgs, bool switched)
+void TKSInterpreterFunction::runRoutine(const TKSInterpreterFunDesc& routine, std::span<const Variant> values,
+                                        TKSInterpreterArgs* callerArgs, bool switched)
 {
     if (!switched) {
         // Within the current unit only the token and the assignment mode come
@@ -159,7 +164,7 @@ Variant TKSInterpreterFunction::executeRoutine(const TKSInterpreterFunDesc& rout
             recordHostError(e);
             throw;
         }
-        return result_;
+        return;
     }
     pushState(switched);
     assignmentAllowed_ = true;
@@ -185,7 +190,6 @@ Variant TKSInterpreterFunction::executeRoutine(const TKSInterpreterFunDesc& rout
     if (switched)
         setCurrentUnit(savedUnit);
     popState();
-    return result_;
 }
 
 void TKSInterpreterFunction::runBody(const TKSInterpreterFunDesc* routine, std::span<const Variant> values,
@@ -197,8 +201,6 @@ void TKSInterpreterFunction::runBody(const TKSInterpreterFunDesc* routine, std::
     };
     Frame& f = openFrame(routine);
     FrameGuard guard{*this};
-    static const int resultSymbol = internSymbol("RESULT");
-    static const std::string resultName = "Result";
     const bool hasResult = !routine || routine->resultType != 0;
     const int paramCount = routine ? routine->paramCount : 0;
     if (!f.vars.reopenLayout(routine ? routine->layoutId : 0)) {
@@ -214,8 +216,7 @@ void TKSInterpreterFunction::runBody(const TKSInterpreterFunDesc* routine, std::
     }
     for (int i = 0; i < paramCount; ++i) {
         TKSInterpreterVar& var = f.vars[std::size_t(i)];
-        static const Variant missing;
-        const Variant& arg = std::size_t(i) < values.size() ? values[std::size_t(i)] : missing;
+        const Variant& arg = std::size_t(i) < values.size() ? values[std::size_t(i)] : kMissingArgument;
         if ((var.typeCode & kstype::VarParam) && (isRecordValue(arg) || isArrayValue(arg)))
             var.value = arg;  // a var argument shares the caller's record or array
         else
@@ -231,7 +232,8 @@ void TKSInterpreterFunction::runBody(const TKSInterpreterFunDesc* routine, std::
         else
             result.value = Variant::null();
     }
-    declarations(false);
+    if (cc_ != tok::Begin)
+        declarations(false);
     compound();
     if (routine && cc_ != tok::Semicolon && !exitFlag_)
         expected("';'");
@@ -631,14 +633,6 @@ void TKSInterpreterFunction::runStatementList()
             expected("statement");
         expected("'end'");
     }
-}
-
-void TKSInterpreterFunction::compound()
-{
-    if (cc_ != tok::Begin)
-        expected("'begin'");
-    nextToken();
-    runStatementList();
 }
 
 void TKSInterpreterFunction::ifStatement()

@@ -32,10 +32,10 @@ public:
     // The same when the caller knows whether the routine's unit is another
     // one than the current (runsInOtherUnit).
     Variant executeRoutine(const TKSInterpreterFunDesc& routine, TKSInterpreterArgs* callerArgs, bool switched);
-    // The same with the argument values apart; var arguments are written back
-    // to `callerArgs` when there is one.
-    Variant executeRoutine(const TKSInterpreterFunDesc& routine, std::span<const Variant> values,
-                           TKSInterpreterArgs* callerArgs, bool switched);
+    // The same with the argument values apart, leaving the result in result_;
+    // var arguments are written back to `callerArgs` when there is one.
+    void runRoutine(const TKSInterpreterFunDesc& routine, std::span<const Variant> values,
+                    TKSInterpreterArgs* callerArgs, bool switched);
     bool runsInOtherUnit(const TKSInterpreterFunDesc& routine) const;
 
     platform::Object* currentInstance() const { return currentInstance_; }
@@ -82,7 +82,13 @@ protected:
     void assignmentOrCall();
     void assign(AssignTarget& target);
     bool tryEventAssignment(AssignTarget& target);
-    void compound();
+    void compound()
+    {
+        if (cc_ != tok::Begin)
+            expected("'begin'");
+        nextToken();
+        runStatementList();
+    }
     void ifStatement();
     void whileStatement();
     void repeatStatement();

@@ -386,7 +386,7 @@ bool TKSInterpreterUnit::GetValue(int symbol, const std::string& identifier, Var
     return callSourceRoutine(adapter().findSourceRoutine(unit->name, symbol).get(), symbol, identifier, value, args);
 }
 
-TKSInterpreterUnit::CurrentUnitRoutine TKSInterpreterUnit::currentUnitRoutine(int symbol)
+TKSInterpreterUnit::CurrentUnitRoutine TKSInterpreterUnit::findCurrentUnitRoutine(int symbol)
 {
     if (symbol < 0)
         return {};  // routines are registered by interned name only
@@ -496,7 +496,8 @@ bool TKSInterpreterUnit::fastCall(bool /*statementLevel*/, Variant& value)
     if (!fast_.evaluateArguments(*shape, nameToken, *locals_, kMaxOperands - pendingOperands_, values))
         return false;
     gotoToken(shape->after);
-    value = executeRoutine(*routine, std::span<const Variant>(values, count), nullptr, found.otherUnit);
+    runRoutine(*routine, std::span<const Variant>(values, count), nullptr, found.otherUnit);
+    value = std::move(result_);  // nothing reads result_ before the caller's body ends and sets it again
     if (isRecordValue(value) && !adapter_->bindRecord(value) && !global_->bindRecord(value))
         fail(kserr::RecordNotDefined, -1, "Unknown RecordType");
     return true;

@@ -62,7 +62,16 @@ protected:
         const TKSInterpreterFunDesc* routine = nullptr;
         bool otherUnit = false;  // runsInOtherUnit(*routine)
     };
-    CurrentUnitRoutine currentUnitRoutine(int symbol);
+    CurrentUnitRoutine currentUnitRoutine(int symbol)
+    {
+        if (std::size_t(symbol) < routineCache_.size()) {
+            const CachedRoutine& cached = routineCache_[std::size_t(symbol)];
+            if (cached.generation == adapter().sourceRoutineGeneration() && cached.unitSerial == unitSerial_)
+                return {cached.routine.get(), cached.otherUnit};
+        }
+        return findCurrentUnitRoutine(symbol);
+    }
+    CurrentUnitRoutine findCurrentUnitRoutine(int symbol);
     bool callSourceRoutine(const TKSInterpreterFunDesc* routine, int symbol, const std::string& identifier,
                            Variant& value, TKSInterpreterArgs& args);
 

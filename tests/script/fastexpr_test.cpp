@@ -198,3 +198,33 @@ TEST(ScriptFastExpressions, CallsAgreeWithTheGeneralLookup)
     EXPECT_NE(runMain(kRoutines, bodies[13], false).error, "");
     EXPECT_EQ(runMain(kRoutines, bodies[24], false).value.toInteger(), 31);
 }
+
+TEST(ScriptFastExpressions, TypedVariablesTakeValuesAsStoresDo)
+{
+    // A local Integer or Boolean variable takes a pure result of its own type
+    // in place. Passed through a routine first, the same value reaches the
+    // variable by the ordinary store: both must leave the same value or error.
+    const char* expressions[] = {"A + B", "A > B", "A * 65536 * 65536", "A div (B - 3)", "-A", "(A + B) mod 7 = 3"};
+    const char* types[] = {"Integer", "Boolean", "Double", "Variant", "string"};
+    auto run = [](const std::string& type, const std::string& value) {
+        return outcomeOf([&] {
+            return runScript("unit T;\r\nfunction Same(X: Variant): Variant;\r\nbegin\r\n  Result := X;\r\nend;\r\n"
+                             "function Main: Variant;\r\nvar A, B: Integer; V: " + type +
+                             ";\r\nbegin\r\n  A := 7;\r\n  B := 3;\r\n  V := " + value +
+                             ";\r\n  Result := V;\r\nend;\r\nend.");
+        });
+    };
+    for (const char* type : types) {
+        for (const char* expression : expressions) {
+            const Outcome direct = run(type, expression);
+            const Outcome passed = run(type, std::string("Same(") + expression + ")");
+            EXPECT_EQ(direct.error, passed.error) << expression << " into " << type;
+            EXPECT_TRUE(direct.value.identicalTo(passed.value))
+                << expression << " into " << type << ": " << direct.value.toString() << " of "
+                << direct.value.typeName() << ", expected " << passed.value.toString() << " of "
+                << passed.value.typeName();
+        }
+    }
+    EXPECT_EQ(run("Boolean", "A + 1").value.type(), platform::varBoolean);
+    EXPECT_EQ(run("Integer", "A > B").value.toInteger(), 1);
+}
