@@ -362,7 +362,7 @@ Variant TKSInterpreterExpression::setConstructor()
     uint32_t mask = 0;
     nextToken();
     if (cc_ != tok::RBracket) {
-        for (;;) {
+        commaList(tok::RBracket, "']'", [&] {
             int element = 0;
             if (cc_ == tok::IntegerLit) {
                 element = tok_->intValue;
@@ -376,14 +376,7 @@ Variant TKSInterpreterExpression::setConstructor()
                 fail(kserr::IntegerRequired, position());
             }
             mask |= 1u << (unsigned(element) & 31u);
-            if (cc_ == tok::Comma) {
-                nextToken();
-                continue;
-            }
-            if (cc_ == tok::RBracket)
-                break;
-            expected("']'");
-        }
+        });
     }
     nextToken();
     return makeSetValue(mask);
@@ -394,7 +387,7 @@ void TKSInterpreterExpression::readArguments(TKSInterpreterArgs& args, int close
     nextToken();
     if (cc_ == closer)
         return;
-    for (;;) {
+    commaList(closer, closer == tok::RParen ? "')'" : "']'", [&] {
         // The variable an argument was written as (for var parameters).
         const int after = peekCode();
         const TKSToken* name = cc_ == tok::Identifier && (after == tok::Comma || after == closer) ? tok_ : nullptr;
@@ -403,18 +396,8 @@ void TKSInterpreterExpression::readArguments(TKSInterpreterArgs& args, int close
             // An array literal: a variant array of the listed values.
             std::vector<Variant> items;
             nextToken();
-            if (cc_ != tok::RBracket) {
-                for (;;) {
-                    items.push_back(expression());
-                    if (cc_ == tok::Comma) {
-                        nextToken();
-                        continue;
-                    }
-                    if (cc_ != tok::RBracket)
-                        expected("']'");
-                    break;
-                }
-            }
+            if (cc_ != tok::RBracket)
+                commaList(tok::RBracket, "']'", [&] { items.push_back(expression()); });
             nextToken();
             value = Variant::arrayOf(std::move(items));
         } else {
@@ -423,14 +406,7 @@ void TKSInterpreterExpression::readArguments(TKSInterpreterArgs& args, int close
         args.pushValue(std::move(value));
         if (name)
             args.names[std::size_t(args.count - 1)] = name->text;
-        if (cc_ == tok::Comma) {
-            nextToken();
-            continue;
-        }
-        if (cc_ == closer)
-            return;
-        expected(closer == tok::RParen ? "')'" : "']'");
-    }
+    });
 }
 
 Variant TKSInterpreterExpression::identifierValue(const Variant& object, bool statementLevel, AssignTarget* target,

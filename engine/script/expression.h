@@ -119,6 +119,22 @@ protected:
     [[noreturn]] void fail(int code, int position = -1, std::string name1 = {}, std::string name2 = {}) const;
     std::string foundText() const;
 
+    // Items separated by ',' up to `closer`, which stays the current token;
+    // any other token after an item is error 103 expecting `closerText`.
+    template <class ReadItem> void commaList(int closer, std::string_view closerText, ReadItem&& readItem)
+    {
+        for (;;) {
+            readItem();
+            if (cc_ == tok::Comma) {
+                nextToken();
+                continue;
+            }
+            if (cc_ != closer)
+                expected(closerText);
+            return;
+        }
+    }
+
     // --- Evaluation ---
     Variant expression(int callerPriority = 0);
     // expression() at the top level once the expression is known not to be

@@ -331,7 +331,7 @@ TKSInterpreterFunction::DeclaredType TKSInterpreterFunction::readType()
             return negative ? -value : value;
         };
         nextToken();
-        for (;;) {
+        commaList(tok::RBracket, "']'", [&] {
             const int low = readBound();
             if (cc_ != tok::DotDot)
                 expected("'..'");
@@ -342,14 +342,7 @@ TKSInterpreterFunction::DeclaredType TKSInterpreterFunction::readType()
             bounds.emplace_back(low, high);
             if (bounds.size() > std::size_t(TKSScriptArray::kMaxDimensions))
                 fail(kserr::InvalidDimension, position());
-            if (cc_ == tok::Comma) {
-                nextToken();
-                continue;
-            }
-            if (cc_ != tok::RBracket)
-                expected("']'");
-            break;
-        }
+        });
         nextToken();
         if (cc_ != tok::Of)
             expected("'of'");
@@ -798,7 +791,7 @@ void TKSInterpreterFunction::caseStatement()
         if (cc_ != tok::Identifier && cc_ != tok::IntegerLit)
             expected("'end'");
         bool hit = false;
-        for (;;) {
+        commaList(tok::Colon, "':'", [&] {
             const int low = evaluateTyped(platform::varInteger, kserr::IntegerRequired).toInteger();
             int high = low;
             if (cc_ == tok::DotDot) {
@@ -806,14 +799,7 @@ void TKSInterpreterFunction::caseStatement()
                 high = evaluateTyped(platform::varInteger, kserr::IntegerRequired).toInteger();
             }
             hit = hit || (selector >= low && selector <= high);
-            if (cc_ == tok::Comma) {
-                nextToken();
-                continue;
-            }
-            if (cc_ != tok::Colon)
-                expected("':'");
-            break;
-        }
+        });
         nextToken();
         if (hit) {
             statement();

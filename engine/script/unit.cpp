@@ -255,7 +255,7 @@ void TKSInterpreterUnit::readExternal(TKSInterpreterFunDesc& routine)
 void TKSInterpreterUnit::readUses(std::vector<std::string>& names)
 {
     nextToken();
-    for (;;) {
+    commaList(tok::Semicolon, "','", [&] {
         if (cc_ != tok::Identifier && cc_ != tok::StringLit)
             expected(interpreterErrorText(kserr::TextIdentifier));
         const std::string name = cc_ == tok::Identifier ? tok_->text : tok_->stringValue;
@@ -267,15 +267,8 @@ void TKSInterpreterUnit::readUses(std::vector<std::string>& names)
         }
         names.push_back(name);
         loadUnit(name, nameStart);
-        if (cc_ == tok::Comma) {
-            nextToken();
-            continue;
-        }
-        if (cc_ != tok::Semicolon)
-            expected("','");
-        nextToken();
-        return;
-    }
+    });
+    nextToken();
 }
 
 void TKSInterpreterUnit::loadUnit(const std::string& name, int nameStart)
