@@ -6,6 +6,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/gbk.h"
+#include "support/captured_boxes.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -22,8 +23,7 @@ class MainFormTest : public QObject {
 
 private:
     TearvelloWindows windows_;
-    std::vector<platform::DialogRequest> boxes_;
-    std::unique_ptr<platform::ScopedDialogHook> hook_;
+    std::unique_ptr<CapturedBoxes> boxes_;
     int prepares_ = 0;
 
     TForm1& form() { return *windows_.Form1; }
@@ -31,10 +31,7 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        hook_ = std::make_unique<platform::ScopedDialogHook>([this](const platform::DialogRequest& request) {
-            boxes_.push_back(request);
-            return platform::DialogAnswer{};
-        });
+        boxes_ = std::make_unique<CapturedBoxes>();
         windows_ = StartTearvello();
         form().KSReport1->OnBeginDoc.code = [this](platform::Object*, platform::EventArgs&) { ++prepares_; };
         form().show();
@@ -95,7 +92,7 @@ private Q_SLOTS:
 
     void printRefillsHiddenFieldsAndPrepares()
     {
-        boxes_.clear();
+        boxes_->shown.clear();
         const int before = prepares_;
         form().Edit2->setText("");
         form().Edit3->setText("13800138000");
@@ -103,7 +100,7 @@ private Q_SLOTS:
         QCOMPARE(form().Edit4->text(), gbk("地址："));
         QCOMPARE(form().Edit5->text(), gbk("联系电话：") + "13800138000");
         QCOMPARE(prepares_, before + 1);
-        QVERIFY2(boxes_.empty(), boxes_.empty() ? "" : boxes_[0].text.c_str());
+        QVERIFY2(boxes_->shown.empty(), boxes_->shown.empty() ? "" : boxes_->shown[0].text.c_str());
         QCOMPARE(form().KSReport1->EndPages.Count(), 1);
     }
 
@@ -119,11 +116,11 @@ private Q_SLOTS:
                 args[3] = platform::Variant(true);
             }
         };
-        boxes_.clear();
+        boxes_->shown.clear();
         form().Edit2->setText("Main Street 1");
         form().BitBtn1Click();
         report.OnScriptSetValue = {};
-        QVERIFY2(boxes_.empty(), boxes_.empty() ? "" : boxes_[0].text.c_str());
+        QVERIFY2(boxes_->shown.empty(), boxes_->shown.empty() ? "" : boxes_->shown[0].text.c_str());
         QCOMPARE(captured, gbk("地址：") + "Main Street 1");
     }
 
@@ -150,7 +147,7 @@ private Q_SLOTS:
     {
         windows_.Form2.reset();
         windows_.Form1.reset();
-        hook_.reset();
+        boxes_.reset();
     }
 };
 

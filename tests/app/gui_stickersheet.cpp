@@ -9,6 +9,7 @@
 #include "objects/memo.h"
 #include "platform/dialogs.h"
 #include "platform/gbk.h"
+#include "support/captured_boxes.h"
 
 #include <QApplication>
 #include <QtTest>
@@ -32,8 +33,7 @@ class StickerSheetTest : public QObject {
 
 private:
     TearvelloWindows windows_;
-    std::vector<platform::DialogRequest> boxes_;
-    std::unique_ptr<platform::ScopedDialogHook> hook_;
+    std::unique_ptr<CapturedBoxes> boxes_;
 
     TForm1& form() { return *windows_.Form1; }
     TKSReport& report() { return *form().KSReport1; }
@@ -48,10 +48,10 @@ private:
     // Presses print and loads the one prepared page.
     TKSReportPage& print()
     {
-        boxes_.clear();
+        boxes_->shown.clear();
         QTest::mouseClick(form().BitBtn1->widget(), Qt::LeftButton);
-        if (!boxes_.empty())
-            qWarning("box: %s", platform::gbkToUtf8(boxes_[0].text).c_str());
+        if (!boxes_->shown.empty())
+            qWarning("box: %s", platform::gbkToUtf8(boxes_->shown[0].text).c_str());
         if (report().EndPages.Count() != 1)
             throw std::runtime_error("expected one prepared page, got " + std::to_string(report().EndPages.Count()));
         return *report().EndPages.LoadPage(0, false);
@@ -73,10 +73,7 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        hook_ = std::make_unique<platform::ScopedDialogHook>([this](const platform::DialogRequest& request) {
-            boxes_.push_back(request);
-            return platform::DialogAnswer{};
-        });
+        boxes_ = std::make_unique<CapturedBoxes>();
         windows_ = StartTearvello();
         form().show();
     }
@@ -84,7 +81,7 @@ private Q_SLOTS:
     void placeholdersWhenNothingIsTyped()
     {
         TKSReportPage& page = print();
-        QVERIFY(boxes_.empty());
+        QVERIFY(boxes_->shown.empty());
         checkTexts(page, gbk("请写广告内容"), gbk("地址：请写地址"), gbk("联系电话：请写电话"));
     }
 
@@ -92,7 +89,7 @@ private Q_SLOTS:
     {
         type("开业大酬宾", "人民路88号", "13912345678");
         TKSReportPage& page = print();
-        QVERIFY(boxes_.empty());
+        QVERIFY(boxes_->shown.empty());
         checkTexts(page, gbk("开业大酬宾"), gbk("地址：人民路88号"), gbk("联系电话：13912345678"));
     }
 

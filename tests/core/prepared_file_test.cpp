@@ -7,6 +7,7 @@
 #include "platform/image_canvas.h"
 #include "platform/uitexts.h"
 #include "script/fm.h"
+#include "support/captured_boxes.h"
 
 #include <gtest/gtest.h>
 
@@ -22,14 +23,6 @@ using namespace endpages_test;
 namespace {
 
 const std::string kMagic = std::string("Tabellomatics Prepared Report File") + '\x1A';
-
-struct BoxCapture {
-    std::vector<platform::DialogRequest> boxes;
-    platform::ScopedDialogHook hook{[this](const platform::DialogRequest& request) {
-        boxes.push_back(request);
-        return platform::DialogAnswer{};
-    }};
-};
 
 std::string plainPage(const std::string& text)
 {
@@ -269,16 +262,16 @@ TEST_F(PreparedFileTest, WrongMagicShowsTheMessageAndLoadsNothing)
 {
     for (std::string bytes : {std::string("Tabellomatics Report File 3.0 is a template"), std::string(""),
                               std::string("\x30\x00", 2), kMagic.substr(0, 10)}) {
-        BoxCapture capture;
+        CapturedBoxes capture;
         TKSReport report;
         report.EndPages.Add(paper, 1);  // cleared by the load
         platform::MemoryStream s{std::string_view(bytes)};
         EXPECT_FALSE(report.LoadPreparedFromStream(s));
         EXPECT_EQ(report.EndPages.Count(), 0);
-        ASSERT_EQ(capture.boxes.size(), 1u);
-        EXPECT_EQ(capture.boxes[0].text, platform::loadText(47501));
-        EXPECT_EQ(capture.boxes[0].caption, platform::loadText(47206));
-        EXPECT_EQ(capture.boxes[0].flags & platform::MB_ICONMASK, platform::MB_ICONERROR);
+        ASSERT_EQ(capture.shown.size(), 1u);
+        EXPECT_EQ(capture.shown[0].text, platform::loadText(47501));
+        EXPECT_EQ(capture.shown[0].caption, platform::loadText(47206));
+        EXPECT_EQ(capture.shown[0].flags & platform::MB_ICONMASK, platform::MB_ICONERROR);
     }
 }
 
@@ -291,7 +284,7 @@ TEST_F(PreparedFileTest, FilesOnDiskAndAMissingFile)
     buildPages(source);
     source.SavePreparedReport(path);
 
-    BoxCapture capture;
+    CapturedBoxes capture;
     TKSReport target;
     std::vector<std::pair<int, int>> progress;
     target.OnLoadProgress = [&](int page, int count) { progress.emplace_back(page, count); };
@@ -300,7 +293,7 @@ TEST_F(PreparedFileTest, FilesOnDiskAndAMissingFile)
     EXPECT_EQ(progress, (std::vector<std::pair<int, int>>{{1, 2}, {2, 2}}));
     EXPECT_FALSE(target.LoadPreparedReport(dir.filePath("missing.ksp").toStdString()));
     EXPECT_EQ(target.EndPages.Count(), 2) << "a missing file changes nothing";
-    EXPECT_TRUE(capture.boxes.empty());
+    EXPECT_TRUE(capture.shown.empty());
 }
 
 TEST_F(PreparedFileTest, ScriptsFromAFileMayNotCallExternalRoutines)
@@ -415,7 +408,7 @@ TEST_F(PreparedFileTest, FuzzedFilesNeverCrashOrHang)
     auto pick = [&](std::size_t n) { return n ? std::uniform_int_distribution<std::size_t>(0, n - 1)(random) : 0; };
     const std::int32_t nasty[] = {-1, -100, 0, 1, 0x7FFFFFFF, std::int32_t(0x80000000), 1 << 28, 65535};
 
-    BoxCapture capture;
+    CapturedBoxes capture;
     const auto stopAt = std::chrono::steady_clock::now() + std::chrono::seconds(6);
     int loads = 0, failures = 0;
     for (int round = 0; round < 3000 && std::chrono::steady_clock::now() < stopAt; ++round) {

@@ -8,18 +8,11 @@
 #include "objects/band.h"
 #include "objects/memo.h"
 #include "platform/dialogs.h"
+#include "support/captured_boxes.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-struct Boxes {
-    std::vector<platform::DialogRequest> shown;
-    platform::ScopedDialogHook hook{[this](const platform::DialogRequest& r) {
-        shown.push_back(r);
-        return platform::DialogAnswer{};
-    }};
-};
 
 // One page, one title band holding Memo1 ("stored").
 class ScriptedTemplate : public ::testing::Test {
@@ -83,7 +76,7 @@ protected:
 TEST_F(ScriptedTemplate, MainChangesTextsBeforeThePagesAreBuilt)
 {
     report.Script = unit({"procedure Main;", "begin", "  Memo1.Memo.Text := 'from the script';", "end;"});
-    Boxes boxes;
+    CapturedBoxes boxes;
     ASSERT_TRUE(report.PrepareReport());
     EXPECT_TRUE(boxes.shown.empty());
     ASSERT_EQ(report.EndPages.Count(), 1);
@@ -96,7 +89,7 @@ TEST_F(ScriptedTemplate, StoredEventBindingsCallScriptRoutinesDuringTheBuild)
     memo1->SetEventBinding("OnBeforePrint", "MemoPrints");
     report.Script = unit({"procedure MemoPrints(Sender: TObject);", "begin", "  Seen := Memo1.Memo.Text;", "end;", "",
                           "procedure Main;", "begin", "  Before := 'main';", "end;"});
-    Boxes boxes;
+    CapturedBoxes boxes;
     ASSERT_TRUE(report.PrepareReport()) << (boxes.shown.empty() ? "" : boxes.shown[0].text);
     ASSERT_GE(seen.size(), 2u);
     EXPECT_EQ(seen[0], "Before=main") << "Main runs first";
@@ -106,7 +99,7 @@ TEST_F(ScriptedTemplate, StoredEventBindingsCallScriptRoutinesDuringTheBuild)
 TEST_F(ScriptedTemplate, ScriptErrorShowsTheBoxAndLeavesNoPages)
 {
     report.Script = unit({"procedure Main;", "var i: Integer;", "begin", "  i := 0;", "  i := 10 div i;", "end;"});
-    Boxes boxes;
+    CapturedBoxes boxes;
     EXPECT_FALSE(report.PrepareReport());
     EXPECT_EQ(report.EndPages.Count(), 0);
     ASSERT_EQ(boxes.shown.size(), 1u);
@@ -125,7 +118,7 @@ TEST_F(ScriptedTemplate, OnlyTrustedTemplatesMayDeclareExternalRoutines)
         SCOPED_TRACE(trusted);
         report.TemplateTrusted = trusted;
         seen.clear();
-        Boxes boxes;
+        CapturedBoxes boxes;
         EXPECT_EQ(report.PrepareReport(), trusted);
         if (trusted) {
             EXPECT_EQ(seen, std::vector<std::string>{"Seen=5"});

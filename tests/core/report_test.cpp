@@ -6,6 +6,7 @@
 #include "platform/dialogs.h"
 #include "platform/formtext.h"
 #include "platform/gbk.h"
+#include "support/captured_boxes.h"
 
 #include <gtest/gtest.h>
 
@@ -39,15 +40,6 @@ protected:
         if (loop)
             loop(*this);
     }
-};
-
-// Captures message boxes instead of showing them.
-struct BoxCapture {
-    std::vector<platform::DialogRequest> boxes;
-    platform::ScopedDialogHook hook{[this](const platform::DialogRequest& request) {
-        boxes.push_back(request);
-        return platform::DialogAnswer{};
-    }};
 };
 
 } // namespace
@@ -87,19 +79,19 @@ TEST(ReportPageList, RejectsPartsThatAreNoNumbers)
 
 TEST(ReportPrepare, EmptyReportPreparesNothingWithoutError)
 {
-    BoxCapture capture;
+    CapturedBoxes capture;
     TKSReport report;
     EXPECT_TRUE(report.PrepareReport());
     EXPECT_EQ(report.EndPages.Count(), 0);
     EXPECT_FALSE(report.ErrorFlag);
     report.ShowReport();
-    EXPECT_TRUE(capture.boxes.empty());
+    EXPECT_TRUE(capture.shown.empty());
     EXPECT_EQ(CurReport, &report);
 }
 
 TEST(ReportPrepare, ReturnsFalseWhenReentered)
 {
-    BoxCapture capture;
+    CapturedBoxes capture;
     ScriptedReport report;
     int innerResult = -1;
     report.loop = [&](ScriptedReport& r) {
@@ -115,7 +107,7 @@ TEST(ReportPrepare, ReturnsFalseWhenReentered)
 
 TEST(ReportPrepare, RestoresTemplateAfterSuccessAndFailure)
 {
-    BoxCapture capture;
+    CapturedBoxes capture;
     for (bool fail : {false, true}) {
         ScriptedReport report;
         report.ReportInfo.ReportTitle = "Sticker";
@@ -134,7 +126,7 @@ TEST(ReportPrepare, RestoresTemplateAfterSuccessAndFailure)
 
 TEST(ReportPrepare, ErrorEmptiesPagesAndShowsOneBox)
 {
-    BoxCapture capture;
+    CapturedBoxes capture;
     ScriptedReport report;
     report.SetDoublePass(true);
     int passes = 0;
@@ -149,36 +141,36 @@ TEST(ReportPrepare, ErrorEmptiesPagesAndShowsOneBox)
     EXPECT_TRUE(report.ErrorFlag);
     EXPECT_TRUE(report.Terminated);
     EXPECT_EQ(report.EndPages.Count(), 0);
-    ASSERT_EQ(capture.boxes.size(), 1u);
-    EXPECT_EQ(capture.boxes[0].text, "Evaluation failed");
-    EXPECT_EQ(capture.boxes[0].caption, gbk("错误"));
-    EXPECT_EQ(capture.boxes[0].flags & platform::MB_ICONMASK, platform::MB_ICONERROR);
+    ASSERT_EQ(capture.shown.size(), 1u);
+    EXPECT_EQ(capture.shown[0].text, "Evaluation failed");
+    EXPECT_EQ(capture.shown[0].caption, gbk("错误"));
+    EXPECT_EQ(capture.shown[0].flags & platform::MB_ICONMASK, platform::MB_ICONERROR);
     EXPECT_FALSE(report.IsPreparing());
 }
 
 TEST(ReportPrepare, ScriptCompileErrorBecomesScriptErrorText)
 {
-    BoxCapture capture;
+    CapturedBoxes capture;
     TKSReport report;
     report.Script = {"unit Report;", "implementation", "procedure Main;", "begin", "  x := ;", "end;", "end."};
     EXPECT_FALSE(report.PrepareReport());
-    ASSERT_EQ(capture.boxes.size(), 1u);
-    EXPECT_EQ(capture.boxes[0].text.rfind("Script Error:\r\n", 0), 0u) << capture.boxes[0].text;
-    EXPECT_NE(capture.boxes[0].text.find("at Postion:"), std::string::npos) << capture.boxes[0].text;
+    ASSERT_EQ(capture.shown.size(), 1u);
+    EXPECT_EQ(capture.shown[0].text.rfind("Script Error:\r\n", 0), 0u) << capture.shown[0].text;
+    EXPECT_NE(capture.shown[0].text.find("at Postion:"), std::string::npos) << capture.shown[0].text;
 }
 
 TEST(ReportPrepare, OneLineScriptIsNotCompiled)
 {
-    BoxCapture capture;
+    CapturedBoxes capture;
     TKSReport report;
     report.Script = {"this is not a script"};
     EXPECT_TRUE(report.PrepareReport());
-    EXPECT_TRUE(capture.boxes.empty());
+    EXPECT_TRUE(capture.shown.empty());
 }
 
 TEST(ReportPrepare, DoublePassKnowsTheFirstPassTotal)
 {
-    BoxCapture capture;
+    CapturedBoxes capture;
     ScriptedReport report;
     report.SetDoublePass(true);
     std::vector<std::pair<bool, int>> seen;  // FinalPass, TotalPages at pass start
@@ -200,7 +192,7 @@ TEST(ReportPrepare, DoublePassKnowsTheFirstPassTotal)
 
 TEST(ReportPrepare, DocumentEventsAndCleanupWhenEndDocThrows)
 {
-    BoxCapture capture;
+    CapturedBoxes capture;
     TKSReport report;
     report.ReportInfo.ReportTitle = "kept";
     std::vector<std::string> events;
@@ -219,7 +211,7 @@ TEST(ReportPrepare, DocumentEventsAndCleanupWhenEndDocThrows)
 
 TEST(ReportPrepare, PagePerPageInterleavesTemplatePages)
 {
-    BoxCapture capture;
+    CapturedBoxes capture;
     ScriptedReport report;
     report.Pages.Add(std::make_unique<TKSReportPage>());
     report.Pages.Add(std::make_unique<TKSReportPage>());

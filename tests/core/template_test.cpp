@@ -9,6 +9,7 @@
 #include "objects/shape.h"
 #include "platform/dialogs.h"
 #include "platform/uitexts.h"
+#include "support/captured_boxes.h"
 
 #include <gtest/gtest.h>
 
@@ -19,14 +20,6 @@ namespace {
 const std::string kMagic = std::string("Tabellomatics Report File 3.0") + '\x1A';
 
 // Records every message box; answers OK.
-struct Boxes {
-    std::vector<platform::DialogRequest> shown;
-    platform::ScopedDialogHook hook{[this](const platform::DialogRequest& r) {
-        shown.push_back(r);
-        return platform::DialogAnswer{};
-    }};
-};
-
 class TemplateTest : public ::testing::Test {
 protected:
     void SetUp() override { InitTabellomatics(); }
@@ -211,7 +204,7 @@ TEST_F(TemplateTest, RoundTripGivesIdenticalBytesAndObjects)
     const std::string first = save(report);
 
     TKSReport copy;
-    Boxes boxes;
+    CapturedBoxes boxes;
     load(copy, first);
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_FALSE(copy.ErrorFlag) << copy.ErrorText;
@@ -290,7 +283,7 @@ TEST_F(TemplateTest, OlderHeadersLoadWithTheirDefaults)
         bytes += objectRecord(bytes.size(), 0, "TKSMemoView", memoBody("Memo1", "after the header"));
         TKSReport report;
         report.mmPrintOffsetTop = 1;
-        Boxes boxes;
+        CapturedBoxes boxes;
         load(report, bytes);
         EXPECT_TRUE(boxes.shown.empty());
         EXPECT_EQ(report.ReportInfo.ReportTitle, "Old");
@@ -347,7 +340,7 @@ TEST_F(TemplateTest, ShortStreamLeavesTheTemplateEmptyWithoutMessage)
 {
     TKSReport report;
     fill(report);
-    Boxes boxes;
+    CapturedBoxes boxes;
     load(report, "123456789");
     EXPECT_EQ(report.Pages.Count(), 0);
     EXPECT_TRUE(report.Script.empty());
@@ -358,7 +351,7 @@ TEST_F(TemplateTest, WrongMagicShowsTheMessageAndLeavesOneEmptyPage)
 {
     TKSReport report;
     fill(report);
-    Boxes boxes;
+    CapturedBoxes boxes;
     load(report, std::string("\x1E\x00", 2) + "Not a report file at all......" + std::string(20, '\0'));
     EXPECT_TRUE(report.ErrorFlag);
     EXPECT_EQ(report.ErrorText, "Not Tabellomatics Report File!");
@@ -380,7 +373,7 @@ TEST_F(TemplateTest, UnregisteredClassesAreListedAndTheRestIsKept)
     bytes += objectRecord(bytes.size(), 100, "TOtherView", "");
     bytes += emptyDictionary();
     TKSReport report;
-    Boxes boxes;
+    CapturedBoxes boxes;
     load(report, bytes);
     EXPECT_TRUE(report.ErrorFlag);
     ASSERT_EQ(boxes.shown.size(), 1u);
@@ -407,7 +400,7 @@ TEST_F(TemplateTest, DamagedBodiesAndSkippedTypesResumeAtTheEndPosition)
     bytes += objectRecord(bytes.size(), 0, "TKSMemoView", memoBody("Lost", "x"), 9);
     bytes += objectRecord(bytes.size(), 0, "TKSMemoView", memoBody("Memo2", "read"));
     TKSReport report;
-    Boxes boxes;
+    CapturedBoxes boxes;
     load(report, bytes);
     EXPECT_FALSE(report.ErrorFlag);
     const auto& objects = report.Pages.Page(0)->Objects();
@@ -453,7 +446,7 @@ TEST_F(TemplateTest, ErrorsPassedToTheCaller)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TKSReport report;
-        Boxes boxes;
+        CapturedBoxes boxes;
         EXPECT_THROW(load(report, c.bytes), std::exception);
     }
 }
@@ -469,7 +462,7 @@ TEST_F(TemplateTest, WrongDictionaryMagicShowsTheMessage)
     writeInteger(s, 0);
     writeInteger(s, 0);
     TKSReport report;
-    Boxes boxes;
+    CapturedBoxes boxes;
     load(report, bytes + s.toString());
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, platform::loadText(47500));
@@ -504,7 +497,7 @@ TEST_F(TemplateTest, RandomDamageNeverCrashes)
     fill(source);
     const std::string good = save(source);
     std::mt19937 random(20261210);
-    Boxes boxes;
+    CapturedBoxes boxes;
     for (int round = 0; round < 1500; ++round) {
         std::string bytes = good;
         const int edits = 1 + static_cast<int>(random() % 6);
