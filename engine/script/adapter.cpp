@@ -412,10 +412,21 @@ bool TKSInterpreterAdapter::GetValue(TKSInterpreterExpression& expr, int symbol,
     } else if (onObject) {
         if (platform::Object* o = objectOf(object); o && readPublished(*o, identifier, value))
             return true;
-        if (const TKSMemberEntry* e = findMember(getters_, symbol, object))
-            return callMember(*e, args, value);
+        if (const TKSMemberEntry* e = findMember(getters_, symbol, object)) {
+            const bool constructor = isClassValue(object) && identifier.size() >= 6 &&
+                                     platform::sameName(std::string_view(identifier).substr(0, 6), "Create");
+            callMember(*e, args, value);
+            if (constructor && isObjectValue(value) && !value.holder())
+                expr.noteCreatedObject(objectOf(value));
+            return true;
+        }
         if (platform::Object* o = objectOf(object); o && symbol == internSymbol("FREE")) {
-            delete o;
+            // Only what the script's own constructor calls made is deleted:
+            // report objects, forms, objects with another owner and objects
+            // kept by a holder (a host exception in a handler) are freed by
+            // their owners, so deleting them here would free them twice.
+            if (!object.holder() && expr.forgetCreatedObject(o))
+                delete o;
             args.object = Variant();
             args.objectKind = 0;
             value = Variant::null();

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <typeinfo>
+#include <unordered_set>
 #include <vector>
 
 // An object raised by the script statement `raise`.
@@ -66,6 +67,11 @@ public:
     }
 
     const Variant& result() const { return result_; }
+
+    // Objects made by the script's constructor calls and not freed yet: the
+    // only objects the script's Free deletes.
+    void noteCreatedObject(const platform::Object* object) { createdObjects_.insert(object); }
+    bool forgetCreatedObject(const platform::Object* object) { return createdObjects_.erase(object) > 0; }
     // The last error; code 0 when none. Host exceptions are recorded here as code 6.
     const EKSInterpreterError& lastError() const { return lastError_; }
 
@@ -229,6 +235,7 @@ protected:
     // assignments read and write them directly.
     TKSInterpreterVarList* locals_ = nullptr;
     TKSFastExpressions fast_;
+    std::unordered_set<const platform::Object*> createdObjects_;
     std::unique_ptr<TKSInterpreterAdapter> adapter_;
     TKSInterpreterAdapter* global_;
     bool plainGlobal_ = true;

@@ -135,3 +135,12 @@ TEST_F(ScriptedTemplate, OnlyTrustedTemplatesMayDeclareExternalRoutines)
     report.LoadFromStream(s);
     EXPECT_FALSE(report.TemplateTrusted);
 }
+
+TEST_F(ScriptedTemplate, FreeingAReportObjectFromTheScriptLeavesTheReportWhole)
+{
+    report.Script = unit({"procedure Main;", "begin", "  Memo1.Free;", "end;"});
+    CapturedBoxes boxes;
+    report.PrepareReport();
+    report.PrepareReport();
+    EXPECT_EQ(storedMemo().Memo, std::vector<std::string>{"stored"});
+}

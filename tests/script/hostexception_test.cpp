@@ -58,6 +58,11 @@ TEST(ScriptHostExceptions, HandlerBindsTheHostExceptionByClass)
          "bound Undeclared Identifier 'Undeclared1'"},
         // The handler's name is writable like any local and gone after the handler.
         {"FailPlain", "on E: Exception do begin E.Message := 'changed'; Result := E.Message end;", "changed"},
+        // The handler's object belongs to the exception: freeing it there must
+        // not free it twice.
+        {"FailConvert", "on E: Exception do begin Result := E.Message; E.Free end;",
+         "'x1' is not a valid integer value"},
+        {"Result := 1 div 0", "on E: Exception do begin E.Free; E.Free; Result := 'freed' end;", "freed"},
     };
     for (const auto& c : cases) {
         TKSInterpreterProgram p;

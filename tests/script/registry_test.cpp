@@ -26,6 +26,12 @@ public:
     std::vector<std::string> lines{"a", "z"};
     platform::MethodValue onChange;
     platform::MethodValue onOther;
+    static inline int destroyed = 0;
+
+    TTestItem() = default;
+    TTestItem(const TTestItem&) = default;
+    TTestItem& operator=(const TTestItem&) = default;
+    ~TTestItem() override { ++destroyed; }
 
     void fireChange()
     {
@@ -169,6 +175,18 @@ TEST_F(HostFixture, ReachesHostObjectsThroughTheRegistry)
             ADD_FAILURE() << c.body << ": " << e.what();
         }
     }
+}
+
+TEST_F(HostFixture, FreeDeletesOnlyWhatTheScriptCreated)
+{
+    // Item belongs to the host (it is not even on the heap): the script's Free
+    // must leave it alone, while an object the script constructed goes.
+    const int before = TTestItem::destroyed;
+    const Variant v = runScript("var A: TTestItem; begin A := TTestItem.Create; A.Free; Item.Free; Special.Free; "
+                                "Result := Item.Caption + Special.Describe end",
+                                &p);
+    EXPECT_EQ(v.toString(), "capspecial");
+    EXPECT_EQ(TTestItem::destroyed - before, 1);
 }
 
 TEST_F(HostFixture, RegistryErrors)
