@@ -70,7 +70,11 @@ public:
 
     // Objects made by the script's constructor calls and not freed yet: the
     // only objects the script's Free deletes.
-    void noteCreatedObject(const platform::Object* object) { createdObjects_.insert(object); }
+    void noteCreatedObject(const platform::Object* object)
+    {
+        createdObjects_.insert(object);
+        lastCreated_ = object;
+    }
     bool forgetCreatedObject(const platform::Object* object) { return createdObjects_.erase(object) > 0; }
     // The last error; code 0 when none. Host exceptions are recorded here as code 6.
     const EKSInterpreterError& lastError() const { return lastError_; }
@@ -236,6 +240,7 @@ protected:
     TKSInterpreterVarList* locals_ = nullptr;
     TKSFastExpressions fast_;
     std::unordered_set<const platform::Object*> createdObjects_;
+    const platform::Object* lastCreated_ = nullptr;  // the newest of them
     std::unique_ptr<TKSInterpreterAdapter> adapter_;
     TKSInterpreterAdapter* global_;
     bool plainGlobal_ = true;

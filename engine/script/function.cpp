@@ -973,11 +973,32 @@ void TKSInterpreterFunction::raiseStatement()
     default: break;
     }
     if (cc_ == tok::Identifier) {
+        const int start = cur_;
+        lastCreated_ = nullptr;
         Variant object = identifierValue(Variant(), false, nullptr, nullptr);
-        if (isObjectValue(object))
+        if (isObjectValue(object)) {
+            adoptRaisedObject(object, start);
             throw TKSScriptException(std::move(object));
+        }
     }
     fail(kserr::ClassRequired, position());
+}
+
+void TKSInterpreterFunction::adoptRaisedObject(Variant& object, int start)
+{
+    // `raise Class.Create...(...)`: the constructor's object has no other
+    // reference, so the exception owns it and it goes with the last handler
+    // name that holds it. An object raised from a variable stays the
+    // script's: another name may still use it after the handler.
+    platform::Object* o = objectOf(object);
+    if (!o || o != lastCreated_ || object.holder() || start + 2 >= tokenCount_ ||
+        toks_[start + 1].code != tok::Dot || toks_[start + 2].code != tok::Identifier)
+        return;
+    const TKSFastExpressions::CallShape* call = fast_.callShape(start + 2);
+    if (!call || call->after != cur_)
+        return;
+    forgetCreatedObject(o);
+    object = makeObjectValue(o, std::shared_ptr<platform::Object>(o));
 }
 
 // --- Skipping ---------------------------------------------------------------------

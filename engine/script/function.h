@@ -96,6 +96,7 @@ protected:
     void caseStatement();
     void tryStatement();
     void raiseStatement();
+    void adoptRaisedObject(Variant& object, int start);
     // Statements up to and including the matching 'end'.
     void runStatementList();
     void exceptPart(std::exception_ptr pending);

@@ -99,6 +99,29 @@ TEST_F(ScriptBindings, System)
     });
 }
 
+TEST_F(ScriptBindings, RaisedObjectsLiveWhileTheyAreNamed)
+{
+    // An object raised straight from its constructor belongs to the exception:
+    // it outlives the handler while a name still holds it, and freeing it in
+    // the handler does not free it twice. One raised from a variable stays the
+    // script's. (Under the address sanitizer a double free or a use after the
+    // object went fails these.)
+    expectResults({
+        {"var G: TObject; begin try raise Exception.Create('kept') except on E: Exception do G := E end; "
+         "Result := G.Message end",
+         Variant("kept")},
+        {"begin try raise Exception.Create('freed') except on E: Exception do begin Result := E.Message; E.Free end "
+         "end end",
+         Variant("freed")},
+        {"var X: TObject; begin X := Exception.Create('mine'); try raise X except end; Result := X.Message; X.Free end",
+         Variant("mine")},
+        {"begin try try raise Exception.CreateFmt('%d again', [2]) except raise end except on E: Exception do "
+         "Result := E.Message end end",
+         Variant("2 again")},
+    });
+    expectFailures({{"begin raise Exception.Create('left') end", "Script exception"}});
+}
+
 TEST_F(ScriptBindings, SysUtils)
 {
     expectResults({
