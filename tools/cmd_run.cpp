@@ -32,10 +32,15 @@ bool readScriptFile(const std::filesystem::path& file, std::string& text)
     return true;
 }
 
-void printError(int code, const std::string& message, const std::string& unit, int line, int position)
+// An error before the unit's header has no unit and so no line of its own:
+// the line is then counted in the file itself.
+void printError(const EKSInterpreterError& e, const std::string& source, const std::filesystem::path& file)
 {
-    std::fprintf(stderr, "Script error %d: %s\n  unit %s, line %d, position %d\n", code,
-                 platform::gbkToUtf8(message).c_str(), platform::gbkToUtf8(unit).c_str(), line, position);
+    const int line = e.line >= 0 || e.position < 0 ? e.line : lineOfPosition(source, e.position);
+    const std::string where = e.unitName.empty() ? "file " + file.filename().string()
+                                                 : "unit " + platform::gbkToUtf8(e.unitName);
+    std::fprintf(stderr, "Script error %d: %s\n  %s, line %d, position %d\n", e.code,
+                 platform::gbkToUtf8(e.message).c_str(), where.c_str(), line, e.position);
 }
 
 int runScriptFile(int argc, char** argv)
@@ -68,12 +73,12 @@ int runScriptFile(int argc, char** argv)
         interpreter.Compile();
         interpreter.Run();
     } catch (const EKSInterpreterError& e) {
-        printError(e.code, e.message, e.unitName, e.line, e.position);
+        printError(e, source, file);
         return 1;
     } catch (const std::exception& e) {
         const EKSInterpreterError& last = interpreter.lastError();
         if (last.code != 0)
-            printError(last.code, last.message, last.unitName, last.line, last.position);
+            printError(last, source, file);
         else
             std::fprintf(stderr, "Script error: %s\n", e.what());
         return 1;

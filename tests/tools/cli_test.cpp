@@ -119,3 +119,34 @@ TEST_F(ToolTest, BadInputGivesAClearErrorAndStatus)
         EXPECT_EQ(tool(c.arguments).status, c.status);
     }
 }
+
+TEST_F(ToolTest, RunExecutesAScriptFileAndReportsItsErrors)
+{
+    auto write = [&](const char* name, const char* text) {
+        QFile f(file(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        return file(name);
+    };
+    // Message boxes go to standard output as UTF-8; arguments arrive as ParamStr.
+    const ToolRun hello = tool({"run",
+                                write("hello.pas", "unit Hello;\nprocedure Main;\nbegin\n"
+                                                   "  ShowMessage('\xe4\xbd\xa0\xe5\xa5\xbd ' + ParamStr(1));\n"
+                                                   "end;\nend.\n"),
+                                "\xe4\xb8\x96\xe7\x95\x8c"});
+    EXPECT_EQ(hello.status, 0) << hello.err;
+    EXPECT_NE(hello.out.find("\xe4\xbd\xa0\xe5\xa5\xbd \xe4\xb8\x96\xe7\x95\x8c"), std::string::npos) << hello.out;
+
+    const ToolRun undeclared =
+        tool({"run", write("bad.pas", "unit Bad;\nprocedure Main;\nbegin\n  x := 1;\nend;\nend.\n")});
+    EXPECT_EQ(undeclared.status, 1);
+    EXPECT_NE(undeclared.err.find("Script error 104: Error in unit 'Bad' on line 4 : Undeclared Identifier 'x'"),
+              std::string::npos)
+        << undeclared.err;
+    EXPECT_NE(undeclared.err.find("unit Bad, line 4, position"), std::string::npos) << undeclared.err;
+
+    // Before the unit header there is no unit: the line is the file's own.
+    const ToolRun headless = tool({"run", write("headless.pas", "\nvar i: Integer;\nbegin\nend\n")});
+    EXPECT_EQ(headless.status, 1);
+    EXPECT_NE(headless.err.find("file headless.pas, line 2, position"), std::string::npos) << headless.err;
+}
