@@ -389,7 +389,9 @@ TKSInterpreterUnit::CurrentUnitRoutine TKSInterpreterUnit::findCurrentUnitRoutin
     const std::uint64_t generation = adapter().sourceRoutineGeneration();
     if (cached.generation != generation || cached.unitSerial != unitSerial_) {
         std::shared_ptr<TKSInterpreterFunDesc> found = adapter().findSourceRoutine(currentUnit_, symbol);
-        if (cached.routine && cached.routine != found)
+        // Only a changed table may have dropped the routine kept here, which
+        // may still be running: then it stays alive until the next reset.
+        if (cached.generation != generation && cached.routine && cached.routine != found)
             retiredRoutines_.push_back(std::move(cached.routine));
         cached.routine = std::move(found);
         cached.otherUnit = cached.routine && runsInOtherUnit(*cached.routine);
