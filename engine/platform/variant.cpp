@@ -180,6 +180,14 @@ bool Variant::isInteger() const noexcept
     }
 }
 
+bool Variant::appendToSoleString(std::string_view tail)
+{
+    if (type_ != varString || !ref_ || ref_.use_count() != 1)
+        return false;
+    static_cast<std::string*>(ref_.get())->append(tail);
+    return true;
+}
+
 const std::string& Variant::stringValue() const
 {
     if (!isString())

@@ -174,6 +174,13 @@ public:
         type_ = varInteger;
         value_.i = value;
     }
+    // Appends to a String whose text no other variant shares, in place (a
+    // script building a text piece by piece then copies it once, not once per
+    // piece); false, with nothing changed, for any other value.
+    bool appendToSoleString(std::string_view tail);
+    // The same text storage as `other` (both strings or arrays sharing it).
+    bool sharesStorageWith(const Variant& other) const noexcept { return ref_ && ref_ == other.ref_; }
+
     void setBoolean(bool value) noexcept
     {
         if (ref_)

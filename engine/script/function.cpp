@@ -483,6 +483,11 @@ void TKSInterpreterFunction::assignmentOrCall()
         // A plain variable target: no argument block, no object.
         const TKSToken* name = tok_;
         const int nameToken = cur_;
+        if (appendAssignment(nameToken)) {
+            if (!endsStatement(cc_))
+                expected("';'");
+            return;
+        }
         Variant value;
         int endToken = 0;
         bool impure = false, stored = false;
@@ -530,6 +535,54 @@ void TKSInterpreterFunction::assignmentOrCall()
     }
     if (!endsStatement(cc_))
         expected("';'");
+}
+
+bool TKSInterpreterFunction::appendToVariable(int nameToken)
+{
+    // `s := s + piece` with s a String variable of this frame: every token up
+    // to '+' is clean and reading them has no effect but to yield s's value.
+    const TKSToken* t = toks_ + nameToken;
+    if (!locals_ || t[1].errorCode || t[2].errorCode || t[3].errorCode || t[4].errorCode || t[2].code != tok::Equal)
+        return false;
+    TKSInterpreterVar* var = fast_.findLocal(*locals_, nameToken, t[0].symbol);
+    const int code = var ? var->typeCode & ~kstype::VarParam : -1;
+    if (!var || var->value.type() != platform::varString ||
+        (code != platform::varString && code != platform::varVariant && code != kstype::Untyped))
+        return false;
+    // From here on as the ordinary reading: the left operand, '+', the right
+    // operand at the priority of '+', then whatever operators follow.
+    checkNativeStack();
+    Variant left = var->value;
+    gotoToken(nameToken + 5);
+    Variant right;
+    {
+        struct Pending {
+            int& count;
+            ~Pending() { --count; }
+        } pending{++pendingOperands_};
+        if (pendingOperands_ > kMaxOperands)
+            fail(kserr::TooComplex, position());
+        right = expression(InfixPriority(tok::Plus));
+    }
+    // The piece joins the variable's own text when the expression ends here,
+    // both are texts and the variable still holds the text read as the left
+    // operand (the right operand may have called routines).
+    if (InfixPriority(cc_) == 0 && right.type() == platform::varString) {
+        TKSInterpreterVar* target = fast_.findLocal(*locals_, nameToken, t[0].symbol);
+        if (target && target->value.sharesStorageWith(left)) {
+            left = Variant();
+            if (target->value.appendToSoleString(right.stringValue()))
+                return true;
+            left = target->value;
+        }
+    }
+    const Variant value = infixTail(combine(tok::Plus, left, right), 0);
+    if (!storeLocalAt(nameToken, t[0].symbol, value)) {
+        ArgsLease plain(*this);
+        if (!SetValue(t[0].symbol, t[0].text, value, *plain))
+            fail(kserr::Undeclared, t[0].start, t[0].text);
+    }
+    return true;
 }
 
 bool TKSInterpreterFunction::tryEventAssignment(AssignTarget& target)

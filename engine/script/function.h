@@ -82,6 +82,18 @@ protected:
     void assignmentOrCall();
     void assign(AssignTarget& target);
     bool tryEventAssignment(AssignTarget& target);
+    // `s := s + piece` on a String variable of the frame, appending in place
+    // where the result is the same; false (nothing read) for other statements.
+    // The shape is checked here so that other assignments pay a few compares.
+    bool appendAssignment(int nameToken)
+    {
+        if (nameToken + 5 >= tokenCount_)
+            return false;
+        const TKSToken* t = toks_ + nameToken;
+        return t[3].code == tok::Identifier && t[3].symbol == t[0].symbol && t[4].code == tok::Plus &&
+               appendToVariable(nameToken);
+    }
+    [[gnu::noinline]] bool appendToVariable(int nameToken);
     void compound()
     {
         if (cc_ != tok::Begin)

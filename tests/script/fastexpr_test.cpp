@@ -228,3 +228,47 @@ TEST(ScriptFastExpressions, TypedVariablesTakeValuesAsStoresDo)
     EXPECT_EQ(run("Boolean", "A + 1").value.type(), platform::varBoolean);
     EXPECT_EQ(run("Integer", "A > B").value.toInteger(), 1);
 }
+
+TEST(ScriptFastExpressions, AppendedTextsEqualTheOrdinaryConcatenation)
+{
+    // `S := S + piece` on a local text may append in place; the same lines on
+    // unit variables take the ordinary path. Both must end alike, also when
+    // another name shares the text or the piece changes S meanwhile.
+    const char* routines = "function Bang(var X: string): string;\r\nbegin\r\n  X := 'changed';\r\n  Result := '!';\r\n"
+                           "end;\r\n";
+    const struct {
+        const char* type;
+        const char* body;
+    } cases[] = {
+        {"string", "S := 'a'; for I := 1 to 5 do S := S + 'bc'; Result := S"},
+        {"string", "S := 'a'; T := S; S := S + 'x'; S := S + 'y'; Result := T + '|' + S"},
+        {"string", "S := ''; S := S + 'q'; T := S; S := S + 'r'; Result := T + '|' + S"},
+        {"string", "S := 'abc'; S := S + Bang(S); Result := S"},
+        {"string", "S := 'a'; S := S + 'b' + 'c'; Result := S"},
+        {"string", "S := '1'; S := S + 2; Result := S"},
+        {"string", "S := 'x'; S := S + 2; Result := S"},
+        {"string", "S := 'a'; S := S + IntToStr(1 div 0); Result := S"},
+        {"Variant", "S := 'v'; S := S + 'w'; T := S; S := S + 'z'; Result := T + S"},
+        {"Variant", "S := 5; S := S + 'w'; Result := S"},
+    };
+    for (const auto& c : cases) {
+        auto run = [&](bool local) {
+            const std::string vars = std::string("var S, T: ") + c.type + "; I: Integer;\r\n";
+            return outcomeOf([&] {
+                return runScript("unit T1;\r\n" + std::string(local ? "" : vars) + routines +
+                                 "function Main: Variant;\r\n" + (local ? vars : "") + "begin\r\n  " + c.body +
+                                 ";\r\nend;\r\nend.");
+            });
+        };
+        const Outcome local = run(true);
+        const Outcome unitLevel = run(false);
+        EXPECT_EQ(local.error, unitLevel.error) << c.body;
+        EXPECT_TRUE(local.value.identicalTo(unitLevel.value))
+            << c.body << ": " << local.value.toString() << " of " << local.value.typeName() << ", expected "
+            << unitLevel.value.toString() << " of " << unitLevel.value.typeName();
+    }
+    EXPECT_EQ(runScript("unit T1;\r\nfunction Main: Variant;\r\nvar S, T: string;\r\nbegin\r\n  S := 'a'; T := S; "
+                        "S := S + 'x'; Result := T + '|' + S;\r\nend;\r\nend.")
+                  .toString(),
+              "a|ax");
+}
