@@ -97,7 +97,8 @@ protected:
 
     // --- Token stream ---
     void useStream(std::shared_ptr<const TKSTokenStream> stream);
-    void gotoToken(int index)
+    // Inlined everywhere: every statement moves the lexer several times.
+    [[gnu::always_inline]] void gotoToken(int index)
     {
         cur_ = std::clamp(index, 0, tokenCount_ - 1);
         tok_ = &toks_[cur_];
@@ -105,7 +106,7 @@ protected:
         if (tok_->errorCode)
             raiseTokenError();
     }
-    void nextToken()
+    [[gnu::always_inline]] void nextToken()
     {
         if (cur_ + 1 < tokenCount_)
             ++cur_;
