@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Runs the script interpreter benchmark and the same three loops in Lua 5.4
 # (Debian's lua5.4, installed when missing) and prints both times and ratios.
-# Usage: bench/script_vs_lua.sh [BUILD_DIR]   (a Release build; default build/release)
+# Usage: bench/script_vs_lua.sh [BUILD_DIR]   (a Release build; default build, as ./bench.sh makes it)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$root/build/release}"
+build="${1:-$root/build}"
 bench="$build/bin/bench_script"
 [ -x "$bench" ] || bench="$build/bench/bench_script"
 if [ ! -x "$bench" ]; then
