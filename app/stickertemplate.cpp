@@ -34,7 +34,7 @@ T& place(TKSCustomPage& page, std::unique_ptr<T> view, const char* name, Box box
     v.mmHeight = box.height;
     v.mmGapLeft = v.mmGapTop = kGap;
     v.Flags = flags;
-    view.release()->SetParentPage(&page);  // the page adopts it
+    page.Adopt(std::move(view));
     v.SetName(name);
     return v;
 }

@@ -36,9 +36,7 @@ long peakKilobytes()
 
 TKSBand& band(TKSReportPage& page, int type, int top, int height)
 {
-    std::unique_ptr<TKSBand> b = CreateBand(type);
-    TKSBand& ref = *b;
-    b.release()->SetParentPage(&page);
+    TKSBand& ref = page.Adopt(CreateBand(type));
     ref.mmTop = top;
     ref.mmWidth = 180000;
     ref.mmHeight = height;
@@ -47,9 +45,7 @@ TKSBand& band(TKSReportPage& page, int type, int top, int height)
 
 void memo(TKSReportPage& page, const std::string& text, int left, int top)
 {
-    auto m = std::make_unique<TKSMemoView>();
-    TKSMemoView& ref = *m;
-    m.release()->SetParentPage(&page);
+    TKSMemoView& ref = page.Adopt(std::make_unique<TKSMemoView>());
     ref.mmLeft = left;
     ref.mmTop = top;
     ref.mmWidth = 34000;

@@ -57,6 +57,15 @@ public:
     // Paper width less the side margins, in screen pixels.
     virtual int PrintableWidthPixels() const;
 
+    // Hands a new view to this page as SetParentPage does (parent report,
+    // automatic name) and returns it, still typed.
+    template <class View> View& Adopt(std::unique_ptr<View> view)
+    {
+        View& adopted = *view;
+        view.release()->SetParentPage(this);
+        return adopted;
+    }
+
     const std::vector<TKSView*>& Objects() const { return objects_; }
     // Takes ownership, appending at the top of the z-order.
     void AddObject(std::unique_ptr<TKSView> view);

@@ -13,9 +13,7 @@ protected:
     TKSSubReportView& addSubReport(TKSReportPage& page, int subPage, TKSSubReportType type, int left, int top,
                                    int width, int height)
     {
-        auto sub = std::make_unique<TKSSubReportView>();
-        TKSSubReportView& ref = *sub;
-        sub.release()->SetParentPage(&page);
+        TKSSubReportView& ref = page.Adopt(std::make_unique<TKSSubReportView>());
         ref.SetName("Sub" + std::to_string(subPage));
         ref.SubPage = subPage;
         ref.SubReportType = type;

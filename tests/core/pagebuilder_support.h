@@ -60,9 +60,7 @@ protected:
     }
     TKSBand& addBand(TKSReportPage& page, int type, const std::string& name, int top, int height)
     {
-        std::unique_ptr<TKSBand> band = CreateBand(type);
-        TKSBand& ref = *band;
-        band.release()->SetParentPage(&page);
+        TKSBand& ref = page.Adopt(CreateBand(type));
         ref.SetName(name);
         ref.mmLeft = 0;
         ref.mmTop = top;
@@ -72,9 +70,7 @@ protected:
     }
     TKSMemoView& addMemo(TKSReportPage& page, const std::string& text, int left, int top, int height = 8000)
     {
-        auto memo = std::make_unique<TKSMemoView>();
-        TKSMemoView& ref = *memo;
-        memo.release()->SetParentPage(&page);
+        TKSMemoView& ref = page.Adopt(std::make_unique<TKSMemoView>());
         ref.mmLeft = left;
         ref.mmTop = top;
         ref.mmWidth = 50000;

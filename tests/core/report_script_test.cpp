@@ -29,14 +29,13 @@ protected:
         band->mmTop = 0;
         band->mmHeight = 50000;
         band->mmWidth = 100000;
-        band.release()->SetParentPage(&p);
+        p.Adopt(std::move(band));
         auto memo = std::make_unique<TKSMemoView>();
         memo->mmTop = 1000;
         memo->mmWidth = 50000;
         memo->mmHeight = 6000;
         memo->Memo = {"stored"};
-        memo1 = memo.get();
-        memo.release()->SetParentPage(&p);
+        memo1 = &p.Adopt(std::move(memo));
         memo1->SetName("Memo1");
         // Assignments to unknown names land here, so routines can report back.
         report.OnScriptSetValue.code = [this](platform::Object*, platform::EventArgs& args) {

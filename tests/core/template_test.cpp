@@ -70,7 +70,7 @@ protected:
         band->mmTop = 1000;
         band->mmHeight = 20000;
         band->SetDataSetName("3");
-        band.release()->SetParentPage(&p1);
+        p1.Adopt(std::move(band));
         auto memo = std::make_unique<TKSMemoView>();
         memo->mmLeft = 500;
         memo->mmTop = 2000;
@@ -78,10 +78,10 @@ protected:
         memo->mmHeight = 5000;
         memo->Memo = {"[Line]", "second"};
         memo->SetEventBinding("OnBeforePrint", "MemoPrints");
-        memo.release()->SetParentPage(&p1);
+        p1.Adopt(std::move(memo));
         auto shape = std::make_unique<TKSShapeView>();
         shape->Shape = ksskEllipse;
-        shape.release()->SetParentPage(&p2);
+        p2.Adopt(std::move(shape));
         report.Dictionary.Variables = {{"Total", 5, "1.5"}, {"Name", 256, "Data.Name"}};
         report.Dictionary.FieldAliases = {{"Data", 256, "Table1"}};
     }
