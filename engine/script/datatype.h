@@ -16,13 +16,17 @@ public:
     virtual ~IKSInterpreterDataType() = default;
     virtual Variant initialValue() const = 0;
     virtual int typeCode() const = 0;
+    // True when every variable may start with the same value (nothing in it
+    // is ever changed in place), so a caller may keep one initialValue().
+    virtual bool initialValueShared() const { return false; }
 };
 
 class TKSInterpreterSimpleDataType : public IKSInterpreterDataType {
 public:
     explicit TKSInterpreterSimpleDataType(int code) : code_(code), zero_(zeroValueOf(code)) {}
-    Variant initialValue() const override { return zero_; }  // values never change in place: sharing is safe
+    Variant initialValue() const override { return zero_; }
     int typeCode() const override { return code_; }
+    bool initialValueShared() const override { return true; }
 
 private:
     int code_;

@@ -112,20 +112,14 @@ void TKSInterpreterFunction::switchToUnit(const std::string& unitName)
 
 Variant TKSInterpreterFunction::executeRoutine(const TKSInterpreterFunDesc& routine, TKSInterpreterArgs* callerArgs)
 {
-    return executeRoutine(routine, callerArgs, runsInOtherUnit(routine));
+    runRoutine(routine, argumentValues(callerArgs), callerArgs, runsInOtherUnit(routine));
+    return result_;
 }
 
 bool TKSInterpreterFunction::runsInOtherUnit(const TKSInterpreterFunDesc& routine) const
 {
     return !routine.unitName.empty() && routine.unitName != currentUnit_ &&
            !platform::sameName(routine.unitName, currentUnit_);
-}
-
-Variant TKSInterpreterFunction::executeRoutine(const TKSInterpreterFunDesc& routine, TKSInterpreterArgs* callerArgs,
-                                               bool switched)
-{
-    runRoutine(routine, argumentValues(callerArgs), callerArgs, switched);
-    return result_;
 }
 
 std::span<const Variant> TKSInterpreterFunction::argumentValues(const TKSInterpreterArgs* args)

@@ -29,11 +29,10 @@ public:
     // Runs a routine by descriptor with the caller's argument block; the
     // routine's result (null for procedures).
     Variant executeRoutine(const TKSInterpreterFunDesc& routine, TKSInterpreterArgs* callerArgs);
-    // The same when the caller knows whether the routine's unit is another
-    // one than the current (runsInOtherUnit).
-    Variant executeRoutine(const TKSInterpreterFunDesc& routine, TKSInterpreterArgs* callerArgs, bool switched);
-    // The same with the argument values apart, leaving the result in result_;
-    // var arguments are written back to `callerArgs` when there is one.
+    // The same with the argument values apart, for a caller that knows
+    // whether the routine's unit is another one than the current
+    // (runsInOtherUnit); the result is left in result_ and var arguments are
+    // written back to `callerArgs` when there is one.
     void runRoutine(const TKSInterpreterFunDesc& routine, std::span<const Variant> values,
                     TKSInterpreterArgs* callerArgs, bool switched);
     bool runsInOtherUnit(const TKSInterpreterFunDesc& routine) const;

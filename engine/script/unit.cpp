@@ -188,7 +188,7 @@ void TKSInterpreterUnit::readRoutineDeclaration()
         DeclaredType type = typeOfName(tok_->text);
         routine->resultType = type.code ? type.code : platform::varVariant;
         routine->resultDataType = type.dataType;
-        if (dynamic_cast<const TKSInterpreterSimpleDataType*>(type.dataType.get()))
+        if (type.dataType && type.dataType->initialValueShared())
             routine->sharedResultStart = type.dataType->initialValue();
         nextToken();
     }
